@@ -14,7 +14,9 @@ const size_t NoteLimit = 100000;
 
 // A deque, not a vector: appending never moves the existing strings, so the
 // pointers that errorDescription hands out stay valid (a short string keeps
-// its characters inside the string object itself).
+// its characters inside the string object itself). Built during static
+// initialisation; no other static initialiser of the library appends to
+// it, so the order among translation units does not matter.
 std::deque<std::wstring> GratingSurface::ErrorDescriptions = {L"Success"};
 
 namespace {

@@ -81,13 +81,13 @@ private:
         } else if (const auto* items = dynamic_cast<const SingularItemsConstraint*>(&constraint)) {
             if (!value.is_array() || items->getItemsSubschema() == nullptr)
                 return false;
-            for (size_t index = 0; index < value.size() && !isFound; ++index) {
-                if (satisfies(*items->getItemsSubschema(), value[index]))
+            const Subschema& itemSchema = *items->getItemsSubschema();
+            for (size_t index = 0; index < value.size(); ++index) {
+                if (satisfies(itemSchema, value[index]))
                     continue;
                 std::string itemPointer = pointer;
                 appendPointerToken(itemPointer, std::to_string(index));
-                isFound = find(*items->getItemsSubschema(), value[index], itemPointer, found);
-                break;
+                return find(itemSchema, value[index], itemPointer, found);
             }
         } else if (const auto* allOf = dynamic_cast<const AllOfConstraint*>(&constraint)) {
             allOf->applyToSubschemas([&](unsigned int, const Subschema* subschema) {
@@ -116,7 +116,8 @@ private:
         }
         if (dynamic_cast<const AnyOfConstraint*>(&constraint) != nullptr)
             return "Failed to validate against any schemas allowed by anyOf constraint.";
-        // Every other constraint reports one error for the value itself.
+        // Every other constraint judges the value itself; its first error
+        // (there may be several, one per missing member) is the reason.
         valijson::ValidationResults results;
         const Adapter target(value);
         Visitor visitor(target, {"<root>"}, StrictTypes, &results, mRegexes);
