@@ -572,13 +572,13 @@ def steps(first, last, step):
     return [quantise(round(first + i * step, 10) + 0.0) for i in range(count)]
 
 
-def latticeVector(period, angleDeg):
-    """Reciprocal lattice vector 2 pi / period along angleDeg (from x), rad/m; components below
-    1e-12 of the length (cos 90 deg) are exact zeros."""
+def latticeVector(period, angleDeg, digits=DIGITS):
+    """Reciprocal lattice vector 2 pi / period along angleDeg (from x), rad/m, rounded to the
+    digits it is written with; components below 1e-12 of the length (cos 90 deg) are exact zeros."""
     magnitude = TWO_PI / period
     components = []
     for value in (magnitude * math.cos(angleDeg * DEG), magnitude * math.sin(angleDeg * DEG)):
-        components.append(0.0 if abs(value) < 1e-12 * magnitude else quantise(value))
+        components.append(0.0 if abs(value) < 1e-12 * magnitude else quantise(value, digits))
     return tuple(components)
 
 
@@ -853,8 +853,8 @@ def bigDocument(wavelengthCount):
         wavelengths = [6e-07]
     else:
         wavelengths = [quantise(4e-07 + 4e-07 * k / (wavelengthCount - 1), BIG_DIGITS) for k in range(wavelengthCount)]
-    K1 = latticeVector(1e-06, 0.0)
-    K2 = latticeVector(1.1e-06, 90.0)
+    K1 = latticeVector(1e-06, 0.0, BIG_DIGITS)
+    K2 = latticeVector(1.1e-06, 90.0, BIG_DIGITS)
     relief = Relief(K1, K2, 8e-08, 8e-08)
     orders = [(n, m) for m in range(-BIG_MAX_ORDER, BIG_MAX_ORDER + 1) for n in range(-BIG_MAX_ORDER, BIG_MAX_ORDER + 1)]
     document = {
