@@ -4,6 +4,7 @@
     tools/samples/check_samples.py                   # every *.json in <repo>/data
     tools/samples/check_samples.py DIR_OR_FILE ...   # other files (e.g. the --big benchmark file,
                                                      # with --tolerance 1e-8: it has 10 digits)
+The default tolerance, 1e-10, suits tables written with 12 significant digits.
     tools/samples/check_samples.py --regenerate      # also: the generator reproduces data/ byte for byte
     tools/samples/check_samples.py --self-test       # also: mutated copies of the samples are rejected
 
@@ -305,7 +306,7 @@ def checkNormalIncidence(hs, dataBasis, lattice, nIn, nOut, fromLower, positionC
                             reference = J
                             continue
                         difference = max(abs(J[o][c] - reference[o][c]) for o in range(2) for c in range(2))
-                        require(difference <= 1e3 * tolerance,
+                        require(difference <= 10 * tolerance,
                                 "%s %s order %s: theta = 0 nodes disagree between phi %g and phi %g "
                                 "(X/Y difference %.3g)" % (hs.name, family, (n, m), hs.axis2[0], phiDeg, difference))
                         compared += 1
@@ -457,7 +458,7 @@ def checkFresnel(hs, family, J, nIn, nOut, cosIn, index, tolerance):
     got = (J[0][0], J[1][1])
     require(abs(J[0][1]) == 0 and abs(J[1][0]) == 0, "%s: flat-interface %s block is not diagonal" % (hs.name, family))
     for e, g in zip(expected, got):
-        require(abs(e - g) <= 1e3 * tolerance, "%s: %s at node %s is %s, Fresnel gives %s" % (hs.name, family, index, g, e))
+        require(abs(e - g) <= tolerance, "%s: %s at node %s is %s, Fresnel gives %s" % (hs.name, family, index, g, e))
 
 
 def mutate(path, edit):
@@ -467,12 +468,33 @@ def mutate(path, edit):
     return doc
 
 
+def flatIndex(size, index):
+    flat = 0
+    for extent, i in zip(reversed(size), reversed(index)):
+        flat = flat * extent + i
+    return flat
+
+
+def scaleLargestElement(matrix, factor):
+    data = matrix["_data"]
+    largest = max(range(0, len(data), 2), key=lambda i: abs(data[i]))
+    data[largest] *= factor
+
+
+def powerInEvanescentOrder(halfSpace):
+    """Lower side of grating-1d: at theta 85, phi 0, 450 nm the +1 order cannot propagate
+    (sin 85 + 450 nm / (1.5 * 1 um) > 1); give its S->S reflection a small amplitude."""
+    angles = halfSpace["angle_definition"]
+    rows = halfSpace["list_orders_R"]["_data"]
+    plusOne = [k for k in range(len(rows) // 2) if rows[k] == 1 and rows[k + len(rows) // 2] == 0][0]
+    matrix = halfSpace["R"]
+    index = [angles["theta"].index(85), angles["phi"].index(0), halfSpace["wavelength"]["_data"].index(4.5e-07),
+             plusOne, 0, 0]
+    setElement(matrix, flatIndex(matrix["_size"], index), 1e-3)
+
+
 def setElement(matrix, flat, value):
     matrix["_data"][2 * flat] = value
-
-
-def scaleElement(matrix, flat, factor):
-    matrix["_data"][2 * flat] *= factor
 
 
 def copyPhiZeroAtNormalIncidence(halfSpace):
@@ -496,17 +518,17 @@ def selfTest(directory, tolerance):
         return os.path.join(directory, name)
     mutations = [
         ("flipped sign of one Fresnel t", path("bare-interface.json"),
-         lambda d: scaleElement(d["grat_results_lower"]["T"], 0, -1.0), "Fresnel gives"),
+         lambda d: scaleLargestElement(d["grat_results_lower"]["T"], -1.0), "Fresnel gives"),
         ("R coefficient 0.1 % too large", path("grating-1d.json"),
-         lambda d: scaleElement(d["grat_results_upper"]["R"], 200, 1.001), "lossless node"),
-        # lower side, theta 80, phi 0, 450 nm: the +1 order (row 2) is evanescent
+         lambda d: scaleLargestElement(d["grat_results_upper"]["R"], 1.001), "lossless node"),
         ("power in an evanescent order", path("grating-1d.json"),
-         lambda d: setElement(d["grat_results_lower"]["R"], 8 + 9 * 7 * 3 * 2, 1e-3), "cannot propagate"),
+         lambda d: powerInEvanescentOrder(d["grat_results_lower"]), "cannot propagate"),
         ("index_map beyond the positions", path("grating-2d-positions.json"),
          lambda d: d["spatial_variation_or_parameter_scan"]["index_map"]["_data"].__setitem__(5, 6),
          "past the last position"),
         ("table extents do not match the axes", path("grating-2d-positions.json"),
-         lambda d: d["grat_results_upper"]["T"]["_size"].__setitem__(1, 5), "_size"),
+         lambda d: d["grat_results_upper"]["T"]["_size"].__setitem__(1, d["grat_results_upper"]["T"]["_size"][1] + 1),
+         "_size"),
         ("X/Y data declared as S/P", path("grating-unit-vectors-xy.json"),
          lambda d: d.__setitem__("polarization_data_basis", 1), "lossless node"),
         ("flag written as JSON true", path("grating-1d.json"),
@@ -549,7 +571,7 @@ def regenerateAndCompare(directory):
 def main(argv):
     parser = argparse.ArgumentParser(description="Verify grating characterisation files.")
     parser.add_argument("paths", nargs="*", help="files or directories (default: %s)" % REPO_DATA)
-    parser.add_argument("--tolerance", type=float, default=1e-12,
+    parser.add_argument("--tolerance", type=float, default=1e-10,
                         help="allowed deviation of a lossless power matrix from the identity")
     parser.add_argument("--regenerate", action="store_true",
                         help="also check that the generator reproduces the files of data/ exactly")
