@@ -468,6 +468,7 @@ class Relief:
 
 
 def familyBlocks(rows, fresnelS, fresnelP, zerothDir, amplitudes, attenuation, normalLabel):
+    """2x2 S/P blocks of one family (R or T) and the outgoing directions of its rows."""
     blocks = []
     for (n, m), (amplitude, direction) in zip(rows, amplitudes):
         if direction is None or amplitude == 0:
@@ -502,10 +503,9 @@ def evaluateNode(side, incident, wavelength, relief, rowsR, rowsT, absorption=0.
     specular = (incident[0], incident[1], -incident[2])
     blocksR, dirsR = familyBlocks(rowsR, rs, rp, specular, ampR, attenuation, normalLabel)
 
-    if transmitted is None:
+    if transmitted is None:  # zeroth order totally reflected: the T family carries nothing
         blocksT = [ZERO_BLOCK] * len(rowsT)
-        dirsT = [orderDirection(kInX, kInY, relief.K1, relief.K2, n, m, k0 * side.nOut, transmittedZSign)
-                 for n, m in rowsT]
+        dirsT = [None] * len(rowsT)
     else:
         cosT = abs(transmitted[2])
         contrast = abs(side.nIn * cosIn - side.nOut * cosT)
@@ -549,9 +549,9 @@ def fillTables(nodeExtents, rowsR, rowsT, evaluate, digits=TABLE_DIGITS):
     ranges = [range(extent) for extent in reversed(nodeExtents)]
     for flat, reversedIndex in enumerate(itertools.product(*ranges)):
         blocks = evaluate(tuple(reversed(reversedIndex)))
-        for table, rows, familyBlocks_ in zip(tables, (rowsR, rowsT), blocks):
+        for table, rows, nodeBlocks in zip(tables, (rowsR, rowsT), blocks):
             rowCount = len(rows)
-            for row, block in enumerate(familyBlocks_):
+            for row, block in enumerate(nodeBlocks):
                 for o in range(2):
                     for c in range(2):
                         value = block[o][c]
