@@ -26,7 +26,11 @@ bare-interface.json
     Flat interface, n_lower 1.5 / n_upper 1.0, zeroth order only, diagonal S/P blocks equal to
     the library's own Fresnel fallback at every node (15 significant digits).  theta 0..89
     step 1 (the glass side also 41.8, just below its critical angle of 41.81), phi 0/180/360,
-    wavelengths 400/550/700 nm (non-dispersive, so only theta matters).  Interpolation basis
+    wavelengths 400/550/700 nm (non-dispersive, so only theta matters).  Along phi and
+    wavelength the table path therefore equals the fallback exactly; along theta it does at
+    the nodes and to linear-interpolation accuracy between them; rays beyond 89 degrees take
+    the 89-degree values.  Rays must carry the file's indices (n1 = 1.5, n2 = 1.0 from below;
+    1.0, 1.5 from above), as the fallback uses the ray's own n1, n2.  Interpolation basis
     S/P (2) so that linear interpolation along phi and wavelength is exact; lossless;
     specular_R and specular_T set (result codes +-1, like the fallback).
 grating-1d.json
