@@ -34,23 +34,32 @@ GridView gridView(const NdArrayComplex& table, const char* name, size_t p, size_
     return {p == 1 ? d[0] : 1, a1, a2, l, rest};
 }
 
-// table(b, i, j, k, c) = old(b, map0[i], map1[j], map2[k], c), from one copy
-// of the old table. Positions are innermost and contiguous in both.
+// table(b, i, j, k, c) = old(b, map0[i], map1[j], map2[k], c). Everything
+// behind the wavelength is slower than the grid, so the table is a stack of
+// C grid slabs that permute independently: each slab is copied once into a
+// scratch buffer the size of one slab (cache-sized for real grids) and
+// gathered back. Positions are innermost and move as contiguous runs.
 void permuteGrid(NdArrayComplex& table, const GridView& v, const std::vector<size_t>& map0,
                  const std::vector<size_t>& map1, const std::vector<size_t>& map2)
 {
-    const std::vector<std::complex<double>> old(table.begin(), table.end());
     const size_t run = v.positions;
-    auto target = table.begin();
-    for (size_t c = 0; c < v.rest; ++c)
+    const size_t slabSize = run * v.a1 * v.a2 * v.wavelengths;
+    std::vector<std::complex<double>> scratch(slabSize);
+    for (size_t c = 0; c < v.rest; ++c) {
+        std::complex<double>* target = table.data() + c * slabSize;
+        std::copy(target, target + slabSize, scratch.begin());
         for (size_t k = 0; k < v.wavelengths; ++k)
             for (size_t j = 0; j < v.a2; ++j) {
-                const size_t rowBase = v.a1 * (map1[j] + v.a2 * (map2[k] + v.wavelengths * c));
-                for (size_t i = 0; i < v.a1; ++i) {
-                    const auto source = old.begin() + static_cast<std::ptrdiff_t>(run * (map0[i] + rowBase));
-                    target = std::copy(source, source + static_cast<std::ptrdiff_t>(run), target);
+                const std::complex<double>* row = scratch.data() + run * v.a1 * (map1[j] + v.a2 * map2[k]);
+                if (run == 1) {
+                    for (size_t i = 0; i < v.a1; ++i)
+                        *target++ = row[map0[i]];
+                } else {
+                    for (size_t i = 0; i < v.a1; ++i)
+                        target = std::copy(row + run * map0[i], row + run * (map0[i] + 1), target);
                 }
             }
+    }
 }
 
 }  // namespace

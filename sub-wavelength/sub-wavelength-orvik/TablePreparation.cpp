@@ -14,6 +14,8 @@ const char* const OrderListMessage =
     "Schema Validation failed: There is an incorrect dimension in the list of grating orders";
 const char* const OrderExtentMessage =
     "Schema Validation failed: Dimension mismatch between RT matrix and list_order_R/T.";
+const char* const EmptyAxisMessage =
+    "Schema Validation failed: The angle and wavelength axes of the R and T matrices must not be empty.";
 const char* const ElementCountMessage =
     "Schema Validation failed: Dimension is correct but incorrect length of array";
 
@@ -157,6 +159,10 @@ void validateDimensions(const NdArrayComplex& A, const std::vector<double>& nt, 
             "and "
             "PolIn.",
             false);
+    // A table without a single grid point would load and then leave every
+    // ray an empty axis to search.
+    if (nt.empty() || np.empty() || nl.empty())
+        throw addErrorMessage(EmptyAxisMessage, false);
     if (d[p + 3] != nn.size() || d[p + 4] != nm.size())
         throw addErrorMessage(OrderExtentMessage, false);
     size_t elements = 0;

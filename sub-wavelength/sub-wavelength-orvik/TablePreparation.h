@@ -43,7 +43,8 @@ void populateRTMatrices(NdArrayComplex& in, std::vector<int>& n, std::vector<int
 
 // Checks a dense table against its axes (nt, np, nl), order vectors (nn, nm)
 // and, with position data, the six per-position lattice lists, the index map
-// and the two position axes. The first failing check ends the call.
+// and the two position axes. The first failing check ends the call. An
+// empty angle or wavelength axis is refused as well.
 void validateDimensions(const NdArrayComplex& A, const std::vector<double>& nt, const std::vector<double>& np,
                         const std::vector<double>& nl, const std::vector<int>& nn, const std::vector<int>& nm,
                         bool mXyVarOrParScan, const std::vector<double>& nk1x,

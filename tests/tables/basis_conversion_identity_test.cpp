@@ -45,11 +45,11 @@ NdArrayComplex multiply(A& a, B& b)
 // Position b outermost, then first axis, second axis, wavelength; orders
 // inside; each block read, converted and written through 8-index access.
 NdArrayComplex definition(NdArrayComplex RT, const std::vector<double>& theta, const std::vector<double>& phi,
-                          const std::vector<double>& lambda, const std::vector<int>& nn, const std::vector<int>& nm,
-                          bool position, const std::vector<double>& nk1x, const std::vector<double>& nk1y,
-                          const std::vector<double>& nk2x, const std::vector<double>& nk2y,
-                          GratingSurface::AngleDefinition angleDef, double indexIn, double indexOut, bool fromUpper,
-                          double signOut, bool toXY)
+                          const std::vector<double>& lambda, const std::vector<int>& nn,
+                          const std::vector<int>& nm, bool position, const std::vector<double>& nk1x,
+                          const std::vector<double>& nk1y, const std::vector<double>& nk2x,
+                          const std::vector<double>& nk2y, GratingSurface::AngleDefinition angleDef,
+                          double indexIn, double indexOut, bool fromUpper, double signOut, bool toXY)
 {
     const std::vector<size_t> stored = RT.m_size;
     if (!position)
@@ -85,7 +85,8 @@ NdArrayComplex definition(NdArrayComplex RT, const std::vector<double>& theta, c
                         sinPhi = std::sin(f);
                         cosPhi = std::cos(f);
                         const double s = fromUpper ? -1 : 1;
-                        const double w = 1 - (theta[i] * theta[i] + phi[j] * phi[j]) / (k0 * k0 * indexIn * indexIn);
+                        const double w =
+                            1 - (theta[i] * theta[i] + phi[j] * phi[j]) / (k0 * k0 * indexIn * indexIn);
                         uzIn = w > 0 ? s * std::sqrt(w) : 0;
                     }
                     if (std::abs(uzIn) < 1e-05)
@@ -165,9 +166,12 @@ TEST(BasisConversionIdentity, EveryValueEqualsTheCellByCellDefinition)
 {
     std::vector<Grid> grids = obliqueGrids();
     const double k = 2 * TestPi / 0.5e-6;
-    grids.push_back({"polar, normal and grazing", GratingSurface::POLAR, {0, 90, 60}, {0, 45, -120}, {0.5e-6}});
-    grids.push_back({"unit vector, normal and grazing", GratingSurface::UNIT_VECTOR, {0, 1, 0.6}, {0, -0.8}, {0.5e-6}});
-    grids.push_back({"k vector, beyond the light cone", GratingSurface::K_VECTOR, {0, 2 * k}, {0, 0.5 * k}, {0.5e-6}});
+    grids.push_back(
+        {"polar, normal and grazing", GratingSurface::POLAR, {0, 90, 60}, {0, 45, -120}, {0.5e-6}});
+    grids.push_back(
+        {"unit vector, normal and grazing", GratingSurface::UNIT_VECTOR, {0, 1, 0.6}, {0, -0.8}, {0.5e-6}});
+    grids.push_back(
+        {"k vector, beyond the light cone", GratingSurface::K_VECTOR, {0, 2 * k}, {0, 0.5 * k}, {0.5e-6}});
     const std::vector<int> nn{-2, -1, 0, 1, 2}, nm{-1, 0, 1};
     unsigned seed = 11;
     for (const Grid& g : grids)
@@ -177,16 +181,17 @@ TEST(BasisConversionIdentity, EveryValueEqualsTheCellByCellDefinition)
                     SCOPED_TRACE(std::string(g.name) + ", " + kind.name + (positions ? ", positions" : "") +
                                  (toXY ? ", S/P to X/Y" : ", X/Y to S/P"));
                     const Lattice lat = lattice(positions ? positions : 1);
-                    std::vector<size_t> extents{g.a1.size(), g.a2.size(), g.lambda.size(), nn.size(), nm.size(), 2, 2};
+                    std::vector<size_t> extents{
+                        g.a1.size(), g.a2.size(), g.lambda.size(), nn.size(), nm.size(), 2, 2};
                     if (positions)
                         extents.insert(extents.begin(), positions);
                     NdArrayComplex t = sparseRandomTable(extents, seed++);
-                    const NdArrayComplex expected =
-                        definition(t, g.a1, g.a2, g.lambda, nn, nm, positions > 0, lat.k1x, lat.k1y, lat.k2x, lat.k2y,
-                                   g.def, kind.indexIn, kind.indexOut, kind.fromUpper, kind.signOut, toXY);
-                    convertRTBetweenBases(t, g.a1, g.a2, g.lambda, nn, nm, positions > 0, lat.k1x, lat.k1y, lat.k2x,
-                                          lat.k2y, g.def, kind.indexIn, kind.indexOut, kind.fromUpper, kind.signOut,
-                                          toXY);
+                    const NdArrayComplex expected = definition(
+                        t, g.a1, g.a2, g.lambda, nn, nm, positions > 0, lat.k1x, lat.k1y, lat.k2x, lat.k2y,
+                        g.def, kind.indexIn, kind.indexOut, kind.fromUpper, kind.signOut, toXY);
+                    convertRTBetweenBases(t, g.a1, g.a2, g.lambda, nn, nm, positions > 0, lat.k1x, lat.k1y,
+                                          lat.k2x, lat.k2y, g.def, kind.indexIn, kind.indexOut,
+                                          kind.fromUpper, kind.signOut, toXY);
                     EXPECT_EQ(t.m_size, expected.m_size);
                     EXPECT_TRUE(bitwiseEqual(t, expected));
                 }

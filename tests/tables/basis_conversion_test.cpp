@@ -27,8 +27,8 @@ struct Layout {
 void convert(NdArrayComplex& t, const Grid& g, const std::vector<int>& nn, const std::vector<int>& nm,
              const Lattice& lat, bool position, const TableKind& kind, bool toXY)
 {
-    convertRTBetweenBases(t, g.a1, g.a2, g.lambda, nn, nm, position, lat.k1x, lat.k1y, lat.k2x, lat.k2y, g.def,
-                          kind.indexIn, kind.indexOut, kind.fromUpper, kind.signOut, toXY);
+    convertRTBetweenBases(t, g.a1, g.a2, g.lambda, nn, nm, position, lat.k1x, lat.k1y, lat.k2x, lat.k2y,
+                          g.def, kind.indexIn, kind.indexOut, kind.fromUpper, kind.signOut, toXY);
 }
 
 // The 2 x 2 block of cell (b, i, j, k) and order (l, q).
@@ -124,7 +124,8 @@ TEST(BasisConversion, XYBlocksMatchTheFieldGeometryOfEachOrder)
     for (const Grid& g : obliqueGrids())
         for (const TableKind& kind : tableKinds())
             for (bool toXY : {true, false}) {
-                SCOPED_TRACE(std::string(g.name) + ", " + kind.name + (toXY ? ", S/P to X/Y" : ", X/Y to S/P"));
+                SCOPED_TRACE(std::string(g.name) + ", " + kind.name +
+                             (toXY ? ", S/P to X/Y" : ", X/Y to S/P"));
                 const size_t positions = 2;
                 const Lattice lat = lattice(positions);
                 const NdArrayComplex original = randomTable(Layout{positions}.extents(g, 3, 3), 7);
@@ -140,16 +141,17 @@ TEST(BasisConversion, XYBlocksMatchTheFieldGeometryOfEachOrder)
                                 for (size_t l = 0; l < 3; ++l)
                                     for (size_t q = 0; q < 3; ++q) {
                                         bool propagating = false;
-                                        const Vec3 out =
-                                            orderDirection(in, g.lambda[k], kind, Orders[l], Orders[q], lat.k1x[b],
-                                                           lat.k1y[b], lat.k2x[b], lat.k2y[b], propagating);
+                                        const Vec3 out = orderDirection(in, g.lambda[k], kind, Orders[l],
+                                                                        Orders[q], lat.k1x[b], lat.k1y[b],
+                                                                        lat.k2x[b], lat.k2y[b], propagating);
                                         if (!propagating || std::abs(out[2]) < 0.05)
                                             continue;
                                         const auto outBasis = spToXY(out);
                                         const Mat2 m = block(original, b, i, j, k, l, q);
                                         const Mat2 want = toXY ? product(outBasis, m, inverse(inBasis))
                                                                : product(inverse(outBasis), m, inBasis);
-                                        expectBlockNear(block(t, b, i, j, k, l, q), want, 1e-11 * magnitude(want));
+                                        expectBlockNear(block(t, b, i, j, k, l, q), want,
+                                                        1e-11 * magnitude(want));
                                         ++checked;
                                     }
                             }
@@ -248,9 +250,9 @@ TEST(BasisConversion, ZeroBlocksAreLeftAloneAndOthersRewritten)
     // for a block to be converted.
     const Grid g = obliqueGrids()[0];
     const C negativeZero(-0.0, -0.0);
-    NdArrayComplex t = singleCell({Mat2{negativeZero, negativeZero, negativeZero, negativeZero},
-                                   Mat2{0.0, 0.0, C(0.0, 0.5), 0.0}},
-                                  2, 1);
+    NdArrayComplex t = singleCell(
+        {Mat2{negativeZero, negativeZero, negativeZero, negativeZero}, Mat2{0.0, 0.0, C(0.0, 0.5), 0.0}}, 2,
+        1);
     const Grid one{"polar", GratingSurface::POLAR, {g.a1[1]}, {g.a2[1]}, {g.lambda[0]}};
     convert(t, one, {0, 1}, {0}, lattice(1), false, tableKinds()[0], true);
     const Mat2 zero = block(t, 0, 0, 0, 0, 0, 0);
@@ -288,16 +290,16 @@ TEST(BasisConversion, MalformedArgumentsAreRejectedBeforeAnythingChanges)
         SCOPED_TRACE(c.name);
         NdArrayComplex t = randomTable(c.extents, 3);
         const NdArrayComplex before = t;
-        EXPECT_THROW(convertRTBetweenBases(t, c.a1, g.a2, g.lambda, c.nn, Orders, c.position, c.lat.k1x, c.lat.k1y,
-                                           c.lat.k2x, c.lat.k2y, g.def, kind.indexIn, kind.indexOut, kind.fromUpper,
-                                           kind.signOut, true),
+        EXPECT_THROW(convertRTBetweenBases(t, c.a1, g.a2, g.lambda, c.nn, Orders, c.position, c.lat.k1x,
+                                           c.lat.k1y, c.lat.k2x, c.lat.k2y, g.def, kind.indexIn,
+                                           kind.indexOut, kind.fromUpper, kind.signOut, true),
                      std::out_of_range);
         EXPECT_EQ(t, before);
         EXPECT_EQ(t.m_size, before.m_size);
     }
     // Labels longer than the table are fine.
     NdArrayComplex t = randomTable({2, 3, 3, 3, 3, 2, 2}, 4);
-    EXPECT_NO_THROW(convertRTBetweenBases(t, g.a1, g.a2, g.lambda, Orders, Orders, false, two.k1x, two.k1y, two.k2x,
-                                          two.k2y, g.def, kind.indexIn, kind.indexOut, kind.fromUpper, kind.signOut,
-                                          true));
+    EXPECT_NO_THROW(convertRTBetweenBases(t, g.a1, g.a2, g.lambda, Orders, Orders, false, two.k1x, two.k1y,
+                                          two.k2x, two.k2y, g.def, kind.indexIn, kind.indexOut,
+                                          kind.fromUpper, kind.signOut, true));
 }

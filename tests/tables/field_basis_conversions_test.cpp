@@ -15,8 +15,8 @@ const double Deg = 3.141592653589793 / 180;
 
 Vec unit(double thetaDeg, double phiDeg, double zSign)
 {
-    return {std::sin(thetaDeg * Deg) * std::cos(phiDeg * Deg), std::sin(thetaDeg * Deg) * std::sin(phiDeg * Deg),
-            zSign * std::cos(thetaDeg * Deg)};
+    return {std::sin(thetaDeg * Deg) * std::cos(phiDeg * Deg),
+            std::sin(thetaDeg * Deg) * std::sin(phiDeg * Deg), zSign * std::cos(thetaDeg * Deg)};
 }
 
 // Directions off the normal, in all four quadrants, both half spaces.

@@ -14,6 +14,8 @@ const char* const ShapeMessage =
     "PolIn.";
 const char* const OrderMessage =
     "Schema Validation failed: Dimension mismatch between RT matrix and list_order_R/T.";
+const char* const EmptyAxisMessage =
+    "Schema Validation failed: The angle and wavelength axes of the R and T matrices must not be empty.";
 const char* const LengthMessage =
     "Schema Validation failed: Dimension is correct but incorrect length of array";
 const char* const LatticeMessage =
@@ -84,6 +86,18 @@ TEST(ValidateDimensions, EachMismatchFailsWithItsOwnMessage)
              w.table = tracedTable({2, 2, 1, 3, 3, 1, 1, 2});
          },
          ShapeMessage},
+        {"empty wavelength axis",
+         [](World& w) {
+             w.nl.clear();
+             w.table = tracedTable({2, 2, 1, 0, 3, 1, 2, 2});
+         },
+         EmptyAxisMessage},
+        {"empty first axis",
+         [](World& w) {
+             w.nt.clear();
+             w.table = tracedTable({2, 0, 1, 3, 3, 1, 2, 2});
+         },
+         EmptyAxisMessage},
         {"n orders longer", [](World& w) { w.nn.push_back(2); }, OrderMessage},
         {"m orders shorter", [](World& w) { w.nm.clear(); }, OrderMessage},
         {"one element missing", [](World& w) { w.table.pop_back(); }, LengthMessage},
