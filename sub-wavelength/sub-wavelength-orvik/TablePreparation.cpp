@@ -22,8 +22,8 @@ const char* const ElementCountMessage =
 // An order list is K x 2 (K >= 1) and holds exactly its 2K entries.
 bool isOrderList(const NdArrayInt& list)
 {
-    return list.m_size.size() == 2 && list.m_size[1] == 2 && list.m_size[0] != 0 &&
-           list.size() == 2 * list.m_size[0];
+    return list.m_size.size() == 2 && list.m_size[1] == 2 && list.m_size[0] != 0 && list.size() % 2 == 0 &&
+           list.size() / 2 == list.m_size[0];
 }
 
 // Refuses a range nmin..nmax wider than MaxOrderSpan; the span is taken in

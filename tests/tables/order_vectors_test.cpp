@@ -55,6 +55,8 @@ TEST(OrderVectors, MalformedListsFailAndLeaveTheVectorsAlone)
         {"no extents", {}, 0},
         {"fewer elements than extents", {3, 2}, 4},
         {"more elements than extents", {1, 2}, 4},
+        // 2 x 2^63 wraps to 0 in size_t arithmetic.
+        {"row count that overflows", {size_t{1} << 63, 2}, 0},
     };
     for (const Shape& s : shapes) {
         NdArrayInt list;
