@@ -104,10 +104,6 @@ Incidence incidence(GratingSurface::AngleDefinition angleDef, double a1, double 
     return in;
 }
 
-struct Plane {
-    std::complex<double>* e[4];  // the four polarisation planes, flat r + 2c
-};
-
 void checkLabels(size_t extent, size_t labels, const char* what)
 {
     if (labels < extent)
@@ -160,7 +156,8 @@ void convertRTBetweenBases(NdArrayComplex& RT, const std::vector<double>& theta,
     // positions innermost; the four polarisation planes are four streams.
     const size_t planeSize = positions * gridPoints * nCount * mCount;
     std::complex<double>* const base = RT.data();
-    const Plane planes{{base, base + planeSize, base + 2 * planeSize, base + 3 * planeSize}};
+    std::complex<double>* const planes[4] = {base, base + planeSize, base + 2 * planeSize,
+                                             base + 3 * planeSize};
     std::vector<double> n1x(positions), n1y(positions), m2x(positions), m2y(positions);
     size_t offset = 0;
     for (size_t q = 0; q < mCount; ++q) {
@@ -177,7 +174,7 @@ void convertRTBetweenBases(NdArrayComplex& RT, const std::vector<double>& theta,
                 const double denominator = outDenominator[g / (a1 * a2)];
                 for (size_t b = 0; b < positions; ++b, ++offset) {
                     Complex2x2 M{
-                        {planes.e[0][offset], planes.e[1][offset], planes.e[2][offset], planes.e[3][offset]}};
+                        {planes[0][offset], planes[1][offset], planes[2][offset], planes[3][offset]}};
                     double power = 0.0;
                     for (const std::complex<double>& v : M.e)
                         power += v.real() * v.real() + v.imag() * v.imag();
@@ -207,7 +204,7 @@ void convertRTBetweenBases(NdArrayComplex& RT, const std::vector<double>& theta,
                     const Real2x2 bIn = targetToData(in.sinPhi, in.cosPhi, in.uz, convertSPtoXY);
                     const Complex2x2 result = multiply2x2(multiply2x2(aOut, M), bIn);
                     for (int e = 0; e < 4; ++e)
-                        planes.e[e][offset] = result.e[e];
+                        planes[e][offset] = result.e[e];
                 }
             }
         }
