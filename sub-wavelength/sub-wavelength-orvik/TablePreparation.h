@@ -12,7 +12,8 @@
 // orders the file does not list hold complex zero. Polarisation index 0 is S
 // (X when the table is held in the X/Y basis), 1 is P (Y).
 //
-// Every check failure is `throw addErrorMessage(message, false)`.
+// A check on the file's data fails with `throw addErrorMessage(message,
+// false)`; faults in the caller's own arguments throw standard exceptions.
 
 #include <cstddef>
 #include <vector>
@@ -37,7 +38,9 @@ void constructOrderVectors(NdArrayInt& in, std::vector<int>& n, std::vector<int>
 // Builds the dense table RT from the file table `in`, the order vectors n, m
 // and the order list nm it was read with. A row repeating an (n, m) pair
 // overwrites the earlier row. Everything about the file table is checked
-// before RT is touched.
+// before RT is touched: its dimension count, its order extent against the
+// rows of nm, its element count and the size of the dense result. Order
+// vectors that do not cover nm (a caller fault) throw std::invalid_argument.
 void populateRTMatrices(NdArrayComplex& in, std::vector<int>& n, std::vector<int>& m, NdArrayInt& nm,
                         NdArrayComplex& RT, bool mXyVarOrParScan);
 
