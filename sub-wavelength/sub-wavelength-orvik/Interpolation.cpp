@@ -1,13 +1,13 @@
 #include "Interpolation.h"
 
 #include <cmath>
-#include <cstdint>
 #include <ostream>
 #include <stdexcept>
 
 #include "AxisBracket.h"
 #include "InterpolationStencil.h"
 #include "PositionCorners.h"
+#include "TableShape.h"
 #include "logger.h"
 
 namespace {
@@ -61,12 +61,9 @@ TableGrid checkTableShape(const NdArrayComplex& G, bool withPosition, size_t ang
         throwShapeMismatch("table has the wrong number of dimensions");
     if (d[p] != angle1 || d[p + 1] != angle2 || d[p + 2] != wavelengths || d[p + 5] != 2 || d[p + 6] != 2)
         throwShapeMismatch("table extents do not match the axes");
-    size_t total = 1;
-    for (size_t extent : d) {
-        if (extent == 0 || total > SIZE_MAX / extent)
-            throwShapeMismatch("table has an empty or oversized dimension");
-        total *= extent;
-    }
+    size_t total = 0;
+    if (!checkedProduct(d.begin(), d.end(), total) || total == 0)
+        throwShapeMismatch("table has an empty or oversized dimension");
     if (total != G.size())
         throwShapeMismatch("table holds fewer or more elements than its extents");
     TableGrid grid;

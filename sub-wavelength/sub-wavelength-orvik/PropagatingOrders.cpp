@@ -3,11 +3,8 @@
 #include <cmath>
 #include <stdexcept>
 
+#include "FieldBasisConversions.h"
 #include "logger.h"
-
-// X/Y to S/P of a direction, in place; provided by the field-basis module.
-void convertXYtoSP(std::complex<double>& XinSout, std::complex<double>& YinPout, double ux, double uy,
-                   double uz);
 
 namespace {
 
