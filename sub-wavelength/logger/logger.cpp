@@ -2,7 +2,6 @@
 
 #include <chrono>
 #include <cstdio>
-#include <iterator>
 
 #include "LogTime.h"
 
@@ -144,11 +143,9 @@ void Logger::run()
 {
     bool isLastPass = false;
     while (!isLastPass) {
-        std::size_t lineCount = 0;
-        const std::string lines = popMessage(lineCount, isLastPass);
-        if (lineCount > 0)
-            mFileStream << lines << std::endl;
-        markWritten(lineCount, isLastPass);
+        const std::deque<std::string> lines = popMessage(isLastPass);
+        writeLines(lines);
+        markWritten(lines.size(), isLastPass);
     }
 }
 
@@ -164,30 +161,18 @@ void Logger::enqueue(std::string&& line)
     mCv.notify_one();
 }
 
-// Every queued line, joined by line feeds (the writer ends the last one),
-// after waiting up to WriterWakeInterval for a line or for stop(). Once
-// stop() was called this pass takes everything queued before it and is the
-// writer's last.
-std::string Logger::popMessage(std::size_t& lineCount, bool& isLastPass)
+// Every queued line, oldest first, after waiting up to WriterWakeInterval
+// for a line or for stop(). The queue is swapped out, so producers wait only
+// for the swap, not for the writing. Once stop() was called this pass takes
+// everything queued before it and is the writer's last.
+std::deque<std::string> Logger::popMessage(bool& isLastPass)
 {
+    std::deque<std::string> lines;
     std::unique_lock<std::mutex> lock(mMutex);
     mCv.wait_for(lock, WriterWakeInterval, [this] { return !mMessages.empty() || !mIsRunning; });
     isLastPass = !mIsRunning;
-    lineCount = mMessages.size();
-    if (mMessages.empty())
-        return {};
-    std::size_t length = mMessages.size();
-    for (const std::string& line : mMessages)
-        length += line.size();
-    std::string result;
-    result.reserve(length);
-    result += mMessages.front();
-    for (auto line = std::next(mMessages.begin()); line != mMessages.end(); ++line) {
-        result += '\n';
-        result += *line;
-    }
-    mMessages.clear();
-    return result;
+    lines.swap(mMessages);
+    return lines;
 }
 
 void Logger::markWritten(std::size_t lineCount, bool isLastPass)
@@ -206,13 +191,23 @@ void Logger::markWritten(std::size_t lineCount, bool isLastPass)
 // the static logger is destroyed; its queue is written here.
 void Logger::writeLeftoverLines()
 {
-    std::lock_guard<std::mutex> lock(mMutex);
-    if (!mFileStream.is_open())
+    std::deque<std::string> lines;
+    {
+        std::lock_guard<std::mutex> lock(mMutex);
+        lines.swap(mMessages);
+    }
+    if (mFileStream.is_open())
+        writeLines(lines);
+}
+
+// Each line followed by its line feed; one flush for the batch.
+void Logger::writeLines(const std::deque<std::string>& lines)
+{
+    if (lines.empty())
         return;
-    for (const std::string& line : mMessages)
+    for (const std::string& line : lines)
         mFileStream << line << '\n';
     mFileStream.flush();
-    mMessages.clear();
 }
 
 Logger& getLogger()

@@ -71,9 +71,10 @@ private:
     bool admitsLine();
     void run();
     void enqueue(std::string&& line);
-    std::string popMessage(std::size_t& lineCount, bool& isLastPass);
+    std::deque<std::string> popMessage(bool& isLastPass);
     void markWritten(std::size_t lineCount, bool isLastPass);
     void writeLeftoverLines();
+    void writeLines(const std::deque<std::string>& lines);
 
     std::deque<std::string> mMessages;
     std::ofstream mFileStream;
