@@ -5,6 +5,10 @@
 
 #include "LogTime.h"
 
+#if defined(_WIN32)
+#include <windows.h>
+#endif
+
 namespace {
 
 // Longest a writer sleeps between passes when nothing wakes it.
@@ -16,6 +20,20 @@ const char* const VerboseHeader = "Variable name, Value, Comment\n";
 std::time_t systemTime()
 {
     return std::time(nullptr);
+}
+
+// Once a writer runs, the library stays loaded until the process ends. The
+// logger is destroyed in the loader's unload notification, under the loader
+// lock, and a thread cannot end while another holds that lock: joining the
+// writer there would hang the host's FreeLibrary for ever. At process exit
+// the system ends the writer first, and the join returns at once.
+void keepLibraryLoaded()
+{
+#if defined(_WIN32)
+    HMODULE module = nullptr;
+    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
+                       reinterpret_cast<LPCWSTR>(&keepLibraryLoaded), &module);
+#endif
 }
 
 }  // namespace
@@ -94,6 +112,7 @@ Logger::StartResult Logger::startWriter()
         return StartResult::writerNotCreated;
     }
     mWriterActive = true;
+    keepLibraryLoaded();
     // The writer cannot take the queue before this lock is released. Lines
     // queued while no writer ran come after the header; the count of those
     // that did not fit stands where they would have been.
@@ -210,8 +229,51 @@ void Logger::writeLines(const std::deque<std::string>& lines)
     mFileStream.flush();
 }
 
+#if defined(_WIN32)
+
+namespace {
+
+// True while the process ends (ExitProcess): the system has then already
+// ended every other thread.
+bool processIsEnding()
+{
+    using Query = BOOLEAN(WINAPI*)();
+    // Through void(*)(), the generic function pointer type, as FARPROC's
+    // declared signature differs.
+    const auto query = reinterpret_cast<Query>(reinterpret_cast<void (*)()>(
+        GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "RtlDllShutdownInProgress")));
+    return query != nullptr && query();
+}
+
+// Once a writer ran, the library stays loaded (keepLibraryLoaded) and the
+// logger is destroyed only when the process ends. The system has ended the
+// writer by then, possibly in the middle of its work with the mutex, the
+// condition variables or the file buffer; stopping or destroying them could
+// hang the exit, so that logger is left as it is. The writer normally takes
+// each line within microseconds of its queuing.
+struct ProcessLogger {
+    Logger* logger = new Logger;
+    ~ProcessLogger()
+    {
+        if (!(processIsEnding() && logger->isRunning()))
+            delete logger;
+    }
+};
+
+}  // namespace
+
+Logger& getLogger()
+{
+    static ProcessLogger processLogger;
+    return *processLogger.logger;
+}
+
+#else
+
 Logger& getLogger()
 {
     static Logger logger;
     return logger;
 }
+
+#endif
