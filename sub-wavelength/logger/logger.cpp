@@ -22,11 +22,11 @@ std::time_t systemTime()
     return std::time(nullptr);
 }
 
-// Once a writer runs, the library stays loaded until the process ends. The
-// logger is destroyed in the loader's unload notification, under the loader
-// lock, and a thread cannot end while another holds that lock: joining the
-// writer there would hang the host's FreeLibrary for ever. At process exit
-// the system ends the writer first, and the join returns at once.
+// Once a writer runs, the library stays loaded until the process ends. A
+// DLL's static objects are destroyed in the loader's unload notification,
+// under the loader lock, and a thread cannot end while another holds that
+// lock: joining the writer there would hang the host's FreeLibrary for ever.
+// What becomes of the logger at process exit: see getLogger.
 void keepLibraryLoaded()
 {
 #if defined(_WIN32)
@@ -205,9 +205,8 @@ void Logger::markWritten(std::size_t lineCount, bool isLastPass)
     mWrittenCv.notify_all();
 }
 
-// After the writer has ended: lines queued after its last pass. At process
-// exit on Windows the system may also have ended the writer thread before
-// the static logger is destroyed; its queue is written here.
+// After the writer has ended: lines queued after its last pass, i.e. after
+// stop(), reach the file when the logger goes.
 void Logger::writeLeftoverLines()
 {
     std::deque<std::string> lines;
