@@ -101,20 +101,6 @@ TEST_F(LoggerConcurrency, ThreadsRacingToStartStartOneWriter)
     EXPECT_EQ(mDirectory.fileNames().size(), 1u);
 }
 
-TEST_F(LoggerConcurrency, FirstLinesOfManyThreadsOpenOneFileAndAllArrive)
-{
-    constexpr int linesPerThread = 50;
-    {
-        auto logger = makeLogger();
-        runTogether([&](int t) {
-            for (int i = 0; i < linesPerThread; ++i)
-                logger->log("worker ", t, " line ", i);
-        });
-    }
-    EXPECT_EQ(mDirectory.fileNames().size(), 1u);
-    expectEveryWorkerLineInOrder(lines(), linesPerThread);
-}
-
 TEST_F(LoggerConcurrency, LinesWithoutWriterStayWithinTheBoundAcrossThreads)
 {
     constexpr int linesPerThread = 2000;
