@@ -12,13 +12,19 @@ using namespace loadertest;
 
 namespace {
 
-std::filesystem::path sample(const char* name) { return std::filesystem::path(QUELBRANT_DATA_DIR) / name; }
+std::filesystem::path sample(const char* name)
+{
+    return std::filesystem::path(QUELBRANT_DATA_DIR) / name;
+}
 
-bool ascending(const std::vector<double>& axis) { return std::is_sorted(axis.begin(), axis.end()); }
+bool ascending(const std::vector<double>& axis)
+{
+    return std::is_sorted(axis.begin(), axis.end());
+}
 
 // Element (i, j, k, n, m, o, c) of a dense table without position data.
-std::complex<double> element(const NdArrayComplex& t, size_t i, size_t j, size_t k, size_t n, size_t m, size_t o,
-                             size_t c)
+std::complex<double> element(const NdArrayComplex& t, size_t i, size_t j, size_t k, size_t n, size_t m,
+                             size_t o, size_t c)
 {
     const std::vector<size_t>& d = t.m_size;
     const size_t offset = i + d[0] * (j + d[1] * (k + d[2] * (n + d[3] * (m + d[4] * (o + d[5] * c)))));
