@@ -39,7 +39,7 @@ GratingSurface::AngleDefinition readAngleGrid(const json& angle_definition, Half
             getdoublevector(hs.axis2, form.axis2, angle_definition, false, {});
             return form.definition;
         } catch (...) {
-            addErrorMessage(form.note, true);
+            addNote(form.note);
         }
     }
     throw addErrorMessage(

@@ -60,11 +60,9 @@ bool interpolateInXY(int interpFlag, const GratingSurface& surface)
         case 2:
             if (Access::mAngleDef(surface) == GratingSurface::POLAR)
                 return false;
-            addErrorMessage(
+            addNote(
                 "...Interpolation cannot be SP when angular data is provided with ux, uy or kx and ky. "
-                "Interpolation "
-                "is being forced to XY",
-                true);
+                "Interpolation is being forced to XY");
             return true;
         default:
             return automaticChoiceIsXY(surface);

@@ -38,7 +38,7 @@ bool readAxes(PositionGrid& grid, const json& block, const char* name1, const ch
         getdoublevector(grid.axis2, name2, block, false, {});
         return true;
     } catch (...) {
-        addErrorMessage(note, true);
+        addNote(note);
         return false;
     }
 }
