@@ -74,6 +74,18 @@ void constructOrderVectors(NdArrayInt& in, std::vector<int>& n, std::vector<int>
     fillConsecutive(m, *mLowest, *mHighest);
 }
 
+bool isDenseTableAffordable(size_t denseElements, size_t fileElements)
+{
+    if (denseElements > MaxDenseTableElements)
+        return false;
+    if (denseElements <= DenseTableAllowance)
+        return true;
+    // fileElements at or above MaxDenseTableElements / ratio covers any
+    // dense table under the cap; below it the product cannot overflow.
+    return fileElements >= MaxDenseTableElements / MaxDenseToFileRatio ||
+           denseElements <= MaxDenseToFileRatio * fileElements;
+}
+
 void populateRTMatrices(NdArrayComplex& in, std::vector<int>& n, std::vector<int>& m, NdArrayInt& nm,
                         NdArrayComplex& RT, bool mXyVarOrParScan)
 {
@@ -118,6 +130,14 @@ void populateRTMatrices(NdArrayComplex& in, std::vector<int>& n, std::vector<int
             "Schema Validation failed: The R and T matrices spread over the full range of "
             "grating orders would exceed " +
                 std::to_string(MaxDenseTableElements) + " elements.",
+            false);
+    if (!isDenseTableAffordable(denseElements, fileElements))
+        throw addErrorMessage(
+            "Schema Validation failed: The R and T matrices spread over the full range of "
+            "grating orders would hold " +
+                std::to_string(denseElements) + " elements, more than " +
+                std::to_string(MaxDenseToFileRatio) + " times the " + std::to_string(fileElements) +
+                " elements given in the file.",
             false);
 
     // Grid points (position, A1, A2, L) form one contiguous run per order and
