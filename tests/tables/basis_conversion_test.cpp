@@ -77,6 +77,43 @@ Mat2 diag(C a, C b)
     return {a, 0.0, 0.0, b};
 }
 
+// Compares every propagating order of a converted table with the textbook
+// construction: s = u x z / |u x z|, p = u x s for the incident direction
+// and for the order's direction from the grating equation;
+// J_xy = [s p]_out M [s p]_in^-1. angle1(i, k) is the first-axis value the
+// node (i, k) holds data for. Returns the number of blocks compared.
+template <typename Angle1>
+size_t expectTextbookConversion(const NdArrayComplex& original, const NdArrayComplex& converted,
+                                const Grid& g, Angle1 angle1, const Lattice& lat, size_t positions,
+                                const TableKind& kind, bool toXY)
+{
+    size_t checked = 0;
+    for (size_t b = 0; b < positions; ++b)
+        for (size_t i = 0; i < g.a1.size(); ++i)
+            for (size_t j = 0; j < g.a2.size(); ++j)
+                for (size_t k = 0; k < g.lambda.size(); ++k) {
+                    const Vec3 in = incidentDirection(g, angle1(i, k), g.a2[j], g.lambda[k], kind);
+                    const auto inBasis = spToXY(in);
+                    for (size_t l = 0; l < Orders.size(); ++l)
+                        for (size_t q = 0; q < Orders.size(); ++q) {
+                            bool propagating = false;
+                            const Vec3 out =
+                                orderDirection(in, g.lambda[k], kind, Orders[l], Orders[q], lat.k1x[b],
+                                               lat.k1y[b], lat.k2x[b], lat.k2y[b], propagating);
+                            if (!propagating || std::abs(out[2]) < 0.05)
+                                continue;
+                            const auto outBasis = spToXY(out);
+                            const Mat2 m = block(original, b, i, j, k, l, q);
+                            const Mat2 want = toXY ? product(outBasis, m, inverse(inBasis))
+                                                   : product(inverse(outBasis), m, inBasis);
+                            expectBlockNear(block(converted, b, i, j, k, l, q), want,
+                                            1e-11 * magnitude(want));
+                            ++checked;
+                        }
+                }
+    return checked;
+}
+
 // Grids around the awkward directions: normal, grazing, beyond the light cone.
 std::vector<Grid> extremeGrids()
 {
@@ -118,9 +155,6 @@ TEST(BasisConversion, RoundTripRestoresEveryCellOfEveryTable)
 
 TEST(BasisConversion, XYBlocksMatchTheFieldGeometryOfEachOrder)
 {
-    // Expected from the textbook construction: s = u x z / |u x z|, p = u x s
-    // for the incident direction and for the order's direction from the
-    // grating equation; J_xy = [s p]_out M [s p]_in^-1.
     for (const Grid& g : obliqueGrids())
         for (const TableKind& kind : tableKinds())
             for (bool toXY : {true, false}) {
@@ -131,30 +165,9 @@ TEST(BasisConversion, XYBlocksMatchTheFieldGeometryOfEachOrder)
                 const NdArrayComplex original = randomTable(Layout{positions}.extents(g, 3, 3), 7);
                 NdArrayComplex t = original;
                 convert(t, g, Orders, Orders, lat, true, kind, toXY);
-                size_t checked = 0;
-                for (size_t b = 0; b < positions; ++b)
-                    for (size_t i = 0; i < g.a1.size(); ++i)
-                        for (size_t j = 0; j < g.a2.size(); ++j)
-                            for (size_t k = 0; k < g.lambda.size(); ++k) {
-                                const Vec3 in = incidentDirection(g, g.a1[i], g.a2[j], g.lambda[k], kind);
-                                const auto inBasis = spToXY(in);
-                                for (size_t l = 0; l < 3; ++l)
-                                    for (size_t q = 0; q < 3; ++q) {
-                                        bool propagating = false;
-                                        const Vec3 out = orderDirection(in, g.lambda[k], kind, Orders[l],
-                                                                        Orders[q], lat.k1x[b], lat.k1y[b],
-                                                                        lat.k2x[b], lat.k2y[b], propagating);
-                                        if (!propagating || std::abs(out[2]) < 0.05)
-                                            continue;
-                                        const auto outBasis = spToXY(out);
-                                        const Mat2 m = block(original, b, i, j, k, l, q);
-                                        const Mat2 want = toXY ? product(outBasis, m, inverse(inBasis))
-                                                               : product(inverse(outBasis), m, inBasis);
-                                        expectBlockNear(block(t, b, i, j, k, l, q), want,
-                                                        1e-11 * magnitude(want));
-                                        ++checked;
-                                    }
-                            }
+                const auto axis = [&g](size_t i, size_t) { return g.a1[i]; };
+                const size_t checked =
+                    expectTextbookConversion(original, t, g, axis, lat, positions, kind, toXY);
                 EXPECT_GT(checked, 100u);
             }
 }
@@ -325,32 +338,9 @@ TEST(BasisConversion, PerWavelengthThetaConvertsEachNodeAtItsOwnAngle)
             convertRTBetweenBases(t, g.a1, g.a2, g.lambda, Orders, Orders, true, lat.k1x, lat.k1y, lat.k2x,
                                   lat.k2y, g.def, kind.indexIn, kind.indexOut, kind.fromUpper, kind.signOut,
                                   toXY, &theta);
-            size_t checked = 0;
-            for (size_t b = 0; b < positions; ++b)
-                for (size_t i = 0; i < g.a1.size(); ++i)
-                    for (size_t j = 0; j < g.a2.size(); ++j)
-                        for (size_t k = 0; k < g.lambda.size(); ++k) {
-                            const double angle = theta[i + g.a1.size() * k];
-                            const Vec3 in = incidentDirection(g, angle, g.a2[j], g.lambda[k], kind);
-                            const auto inBasis = spToXY(in);
-                            for (size_t l = 0; l < 3; ++l)
-                                for (size_t q = 0; q < 3; ++q) {
-                                    bool propagating = false;
-                                    const Vec3 out = orderDirection(in, g.lambda[k], kind, Orders[l],
-                                                                    Orders[q], lat.k1x[b], lat.k1y[b],
-                                                                    lat.k2x[b], lat.k2y[b], propagating);
-                                    if (!propagating || std::abs(out[2]) < 0.05)
-                                        continue;
-                                    const auto outBasis = spToXY(out);
-                                    const Mat2 m = block(original, b, i, j, k, l, q);
-                                    const Mat2 want = toXY ? product(outBasis, m, inverse(inBasis))
-                                                           : product(inverse(outBasis), m, inBasis);
-                                    expectBlockNear(block(t, b, i, j, k, l, q), want,
-                                                    1e-11 * magnitude(want));
-                                    ++checked;
-                                }
-                        }
-            EXPECT_GT(checked, 100u);
+            const auto perWavelength = [&](size_t i, size_t k) { return theta[i + g.a1.size() * k]; };
+            EXPECT_GT(expectTextbookConversion(original, t, g, perWavelength, lat, positions, kind, toXY),
+                      100u);
         }
 }
 
