@@ -11,17 +11,6 @@ using namespace grating_documents;
 
 namespace {
 
-// what() of the validation, or "" when the document passes.
-std::string validationMessage(const json& document)
-{
-    try {
-        validateAgainstGratingSchema(document);
-    } catch (const std::invalid_argument& e) {
-        return e.what();
-    }
-    return "";
-}
-
 // The report expected for a violation at pointer, built with the JSON
 // library's own pointer lookup and dump.
 std::string report(const json& document, const std::string& pointer, const std::string& reason)
