@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "AxisPairReader.h"
 #include "ErrorTable.h"
 #include "GratingSurfaceAccess.h"
 #include "JsonReaders.h"
@@ -34,13 +35,8 @@ GratingSurface::AngleDefinition readAngleGrid(const json& angle_definition, Half
         {"kx", "ky", GratingSurface::K_VECTOR, "...cannot load kx/ky."},
     };
     for (const Form& form : forms) {
-        try {
-            getdoublevector(hs.axis1, form.axis1, angle_definition, false, {});
-            getdoublevector(hs.axis2, form.axis2, angle_definition, false, {});
+        if (readAxisPair(angle_definition, form.axis1, form.axis2, hs.axis1, hs.axis2, form.note))
             return form.definition;
-        } catch (...) {
-            addNote(form.note);
-        }
     }
     throw addErrorMessage(
         "The input angle definition is not correctly defined by either polar angles, unit vectors or "
