@@ -19,8 +19,7 @@ const std::string InterpolationBasisOutOfRange =
     "Polarizatin interpolation basis for R and T must be 1, 2 or 3 for Auto, SP and XY";
 const std::string ForcedToXY =
     "...Interpolation cannot be SP when angular data is provided with ux, uy or kx and ky. Interpolation is "
-    "being "
-    "forced to XY";
+    "being forced to XY";
 
 // One 2 x 2 Jones block (PolOut o, PolIn i) as a complex file table of one
 // grid point and one order: element (o, i) sits at o + 2 i.

@@ -24,8 +24,7 @@ const std::string FrequencyConversionNeedsPolar =
     "frequency, use a k vector grid.";
 const std::string SameAngleForm =
     "Schema validation failed: grat_results_lower and grat_results_upper must give their angles in the same "
-    "form "
-    "(both theta/phi, both ux/uy or both kx/ky).";
+    "form (both theta/phi, both ux/uy or both kx/ky).";
 const std::string NoteTheta = "...cannot load theta/phi.";
 const std::string NoteUnitVector = "...cannot load ux/uy.";
 const std::string NoteKVector = "...cannot load kx/ky.";
@@ -93,8 +92,7 @@ TEST(LoaderHalfSpace, TableChecksReachTheHost)
          "Schema Validation failed: Dimension mismatch between RT matrix and list_order_R/T."},
         {"two thetas for a table of one", twoThetas,
          "Schema Validation failed: Dimension mismatch between RT matrix, theta, phi, wavelength, PolOut, "
-         "and "
-         "PolIn."},
+         "and PolIn."},
         {"five-dimensional table", fiveDimensions,
          "Schema Validation failed: The R and T matrices dimension is 5. Expect 6."},
     };
