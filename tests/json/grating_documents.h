@@ -14,9 +14,16 @@ namespace grating_documents {
 
 using json = nlohmann::json;
 
+// A matrix object; "_data" in flat order, first index fastest, real and
+// imaginary part in turn when isComplex.
+inline json matrix(bool isComplex, json size, json data)
+{
+    return {{"_type", "matrix"}, {"_complex", isComplex}, {"_size", size}, {"_data", data}};
+}
+
 inline json realMatrix(json size, json data)
 {
-    return {{"_type", "matrix"}, {"_complex", false}, {"_size", size}, {"_data", data}};
+    return matrix(false, std::move(size), std::move(data));
 }
 
 // An order list is a real matrix; the name says what a test means by it.

@@ -29,11 +29,6 @@ const std::string NoteTheta = "...cannot load theta/phi.";
 const std::string NoteUnitVector = "...cannot load ux/uy.";
 const std::string NoteKVector = "...cannot load kx/ky.";
 
-bool startsWith(const std::string& text, const std::string& prefix)
-{
-    return text.compare(0, prefix.size(), prefix) == 0;
-}
-
 json angles(const char* name1, std::vector<double> axis1, const char* name2, std::vector<double> axis2)
 {
     return json{{name1, axis1}, {name2, axis2}};

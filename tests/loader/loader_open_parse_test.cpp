@@ -18,11 +18,6 @@ const std::string CannotOpen = "Unable to open or access file";
 const std::string NotJson = "Grating data file is not valid JSON format(2):\n";
 const std::string SchemaFailed = "Schema validation failed, here is why:\n";
 
-bool startsWith(const std::string& text, const std::string& prefix)
-{
-    return text.compare(0, prefix.size(), prefix) == 0;
-}
-
 std::string nested(size_t depth)
 {
     return std::string(depth, '[') + std::string(depth, ']');
