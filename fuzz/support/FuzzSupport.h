@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "ErrorTable.h"
 #include "sub-wavelength-orvik.h"
 
 // A property the library promises for every input. A broken one is a
@@ -21,8 +22,12 @@
 // host keeps for the library's lifetime. Millions of fuzz inputs would make
 // it grow without bound and trip libFuzzer's memory limit, so each input
 // starts from the table as the library loaded it. The fuzz targets are
-// single-threaded and hand out no entry pointers, so nothing can dangle.
+// single-threaded and hand out no entry pointers, and no input comes near
+// NoteLimit entries (from which the table also indexes its entries), so
+// nothing can dangle.
 inline void resetErrorTable()
 {
+    FUZZ_REQUIRE(GratingSurface::ErrorDescriptions.size() < NoteLimit,
+                 "one input stays below NoteLimit entries");
     GratingSurface::ErrorDescriptions.resize(1);
 }
