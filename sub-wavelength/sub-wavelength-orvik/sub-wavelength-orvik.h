@@ -3,6 +3,7 @@
 // The shared types of the library: one loaded grating surface and the
 // tables it holds.
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,7 @@
 #include "orvik-plugin_V2.h"
 
 struct dirtyGratingWrapper;
+struct InteractionTables;
 extern "C" int gpuWrapGratingSurface(dirtyGratingWrapper& wrapper, void* instance);
 
 // One loaded grating characterisation file. Built (and validated) by its
@@ -57,6 +59,10 @@ private:
     // Read-only window for the library's own free functions and its tests.
     friend struct GratingSurfaceAccess;
 
+    // Rebuilds the ray path's working copy of mR and mT. The constructor
+    // calls it last; every later rewrite of the tables must call it too.
+    void rebuildInteractionTables();
+
     double mNLower = 1.0;
     double mNUpper = 1.0;
     // Reciprocal lattice vectors in 1/m (files without position data).
@@ -101,4 +107,7 @@ private:
     NdArrayInt mIndexMap;  // addressed (second axis index, first axis index); 1-based, <= 0 = hole
     PositionDefinition mPositionDef = P_NONE;
     bool mVerifyDataExported = false;
+    // Working copy of mR and mT laid out for the ray path (one grid node's
+    // orders and polarisations contiguous); see InteractionWorkingTables.h.
+    std::shared_ptr<const InteractionTables> mInteractionTables;
 };

@@ -101,7 +101,7 @@ TEST(IndexCheck, MessageNamesFileAndRayIndicesInOneLine)
         "1 at +z.");
 }
 
-TEST(PositionGrid, HitPointInMillimetresBecomesMetres)
+TEST(GridPosition, HitPointInMillimetresBecomesMetres)
 {
     GridPosition p;
     ASSERT_TRUE(hitPointOnPositionGrid(GratingSurface::XY, -4.0, 3.0, p));
@@ -117,7 +117,7 @@ TEST(PositionGrid, HitPointInMillimetresBecomesMetres)
     EXPECT_FALSE(hitPointOnPositionGrid(GratingSurface::P_NONE, 1.0, 1.0, p));
 }
 
-TEST(PositionGrid, EndValuesAreInsideAndSingleValueAxesNeverReject)
+TEST(GridPosition, EndValuesAreInsideAndSingleValueAxesNeverReject)
 {
     const std::vector<double> X = {-0.004, 0.0, 0.004};
     const std::vector<double> Y = {-0.003, 0.003};
