@@ -1,10 +1,9 @@
 #include "InteractionTestSupport.h"
 
-#include <unistd.h>
-
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <stdexcept>
 
 #include "ErrorTable.h"
@@ -18,15 +17,32 @@ std::wstring widePath(const std::string& path)
     return std::wstring(path.begin(), path.end());
 }
 
-std::filesystem::path temporaryPath()
+// One folder per test process, so that parallel test runs never share
+// files; removed when the process ends.
+class TemporaryFolder {
+public:
+    TemporaryFolder()
+    {
+        std::random_device device;
+        mPath = std::filesystem::temp_directory_path() /
+                ("quelbrant-interaction-tests-" + std::to_string(device()));
+        std::filesystem::create_directories(mPath);
+    }
+    ~TemporaryFolder()
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(mPath, ignored);
+    }
+    const std::filesystem::path& path() const { return mPath; }
+
+private:
+    std::filesystem::path mPath;
+};
+
+const std::filesystem::path& temporaryPath()
 {
-    static const std::filesystem::path folder = [] {
-        std::filesystem::path p = std::filesystem::temp_directory_path() /
-                                  ("quelbrant-interaction-tests-" + std::to_string(::getpid()));
-        std::filesystem::create_directories(p);
-        return p;
-    }();
-    return folder;
+    static const TemporaryFolder folder;
+    return folder.path();
 }
 
 json realMatrix(const std::vector<size_t>& size, const std::vector<double>& data)
@@ -100,8 +116,8 @@ TestRay& TestRay::operator=(const TestRay& other)
 
 TestRay& TestRay::polar(double thetaDeg, double phiDeg, bool fromLower)
 {
-    const double t = thetaDeg * M_PI / 180.0;
-    const double p = phiDeg * M_PI / 180.0;
+    const double t = thetaDeg * Pi / 180.0;
+    const double p = phiDeg * Pi / 180.0;
     return towards(std::sin(t) * std::cos(p), std::sin(t) * std::sin(p),
                    (fromLower ? 1.0 : -1.0) * std::cos(t));
 }

@@ -17,6 +17,8 @@
 
 using Complex = std::complex<double>;
 
+constexpr double Pi = 3.141592653589793;
+
 // A shipped sample of data/ (file name only), or any file by path.
 std::unique_ptr<GratingSurface> loadSample(const std::string& name, bool hostMode = false);
 std::unique_ptr<GratingSurface> loadFile(const std::string& path, bool hostMode = false);

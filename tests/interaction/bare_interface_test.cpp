@@ -81,7 +81,7 @@ TEST_F(BareInterface, RequestedReflectedOrderCarriesTheTextbookReflectance)
     for (const Case& c : cases) {
         const double n1 = c.fromGlass ? Glass : Air;
         const double n2 = c.fromGlass ? Air : Glass;
-        const double cosIn = std::cos(c.theta * M_PI / 180.0);
+        const double cosIn = std::cos(c.theta * Pi / 180.0);
         EXPECT_NEAR(tableReflectance(*surface, c.theta, 70.0, c.fromGlass, 1.0, 0.0),
                     fresnelRs(n1, n2, cosIn), c.tolerance)
             << "s, theta " << c.theta << (c.fromGlass ? " from glass" : " from air");
@@ -93,7 +93,7 @@ TEST_F(BareInterface, RequestedReflectedOrderCarriesTheTextbookReflectance)
 
 TEST_F(BareInterface, BrewsterAngleReflectsNoPPolarisedLight)
 {
-    const double brewster = std::atan(Glass / Air) * 180.0 / M_PI;  // 56.31 degrees
+    const double brewster = std::atan(Glass / Air) * 180.0 / Pi;  // 56.31 degrees
     EXPECT_LT(tableReflectance(*surface, brewster, 0.0, false, 0.0, 1.0), 1e-6);
     EXPECT_GT(tableReflectance(*surface, brewster, 0.0, false, 1.0, 0.0), 0.14);
 }

@@ -15,7 +15,7 @@ namespace {
 
 constexpr double Glass = 1.5;
 constexpr double Air = 1.0;
-constexpr double TwoPi = 2.0 * M_PI;
+constexpr double TwoPi = 2.0 * Pi;
 
 // One outgoing order of an incident ray: family and order numbers with the
 // direction the grating equation gives it.

@@ -62,7 +62,7 @@ std::string scanFile()
     g.second = {10.0, 20.0};
     g.indexMapRows = {{1, 2}, {3, 4}};
     for (double period : {1.0e-6, 1.2e-6, 1.5e-6, 2.0e-6})
-        g.K1PerPosition.push_back({2 * M_PI / period, 0.0});
+        g.K1PerPosition.push_back({2 * Pi / period, 0.0});
     g.K2PerPosition.assign(4, {0.0, 0.0});
     g.ordersT = {{0, 0}, {1, 0}};
     g.value = [](int, bool transmitted, size_t, size_t, size_t, size_t, size_t k, size_t o, size_t i) {

@@ -131,7 +131,7 @@ TEST(SpecificOrderFaults, SideByIndicesDifferentFromSideByDirection)
     SyntheticGrating g;
     g.lossless[0] = true;
     g.lossless[1] = false;
-    g.K1[0] = 2 * M_PI / 1e-6;
+    g.K1[0] = 2 * Pi / 1e-6;
     g.ordersR = g.ordersT = {{-1, 0}, {0, 0}, {1, 0}};
     g.value = [](int side, bool transmitted, size_t, size_t, size_t, size_t, size_t k, size_t o, size_t i) {
         const double a = (transmitted ? 0.5 : 0.3) * (k == 1 ? 1.0 : 0.5) * (side == 0 ? 1.0 : 0.9);

@@ -16,6 +16,7 @@ namespace {
 
 const double NaN = std::numeric_limits<double>::quiet_NaN();
 const double Inf = std::numeric_limits<double>::infinity();
+constexpr double Pi = 3.141592653589793;
 
 TEST(AzimuthalRange, MovesByWholeTurnsIntoTheAxisTurn)
 {
@@ -109,7 +110,7 @@ TEST(GridPosition, HitPointInMillimetresBecomesMetres)
     EXPECT_DOUBLE_EQ(p.second, 0.003);
     ASSERT_TRUE(hitPointOnPositionGrid(GratingSurface::RAD_POL, 0.0, 2.0, p));
     EXPECT_DOUBLE_EQ(p.first, 0.002);
-    EXPECT_DOUBLE_EQ(p.second, M_PI / 2);
+    EXPECT_DOUBLE_EQ(p.second, Pi / 2);
     ASSERT_TRUE(hitPointOnPositionGrid(GratingSurface::RAD_POL, -3.0, -4.0, p));
     EXPECT_DOUBLE_EQ(p.first, 0.005);
     EXPECT_DOUBLE_EQ(p.second, std::atan2(-4.0, -3.0));
@@ -134,15 +135,15 @@ TEST(RayCoordinates, WavelengthInNanometresBecomesMetres)
     const double dir[3] = {0.6, 0.0, 0.8};
     const RayWaveNumbers k = rayWaveNumbers(500.0, 1.5, 1.0, dir);
     EXPECT_DOUBLE_EQ(k.lambda, 500e-9);
-    EXPECT_DOUBLE_EQ(k.kIn, 2 * M_PI * 1.5 / 500e-9);
-    EXPECT_DOUBLE_EQ(k.kOut, 2 * M_PI / 500e-9);
+    EXPECT_DOUBLE_EQ(k.kIn, 2 * Pi * 1.5 / 500e-9);
+    EXPECT_DOUBLE_EQ(k.kOut, 2 * Pi / 500e-9);
     EXPECT_DOUBLE_EQ(k.kInx, 0.6 * k.kIn);
     EXPECT_EQ(k.kIny, 0.0);
 }
 
 TEST(RayCoordinates, EachAngleDefinitionReadsItsOwnPair)
 {
-    const double dir[3] = {0.5 * std::cos(M_PI / 3), 0.5 * std::sin(M_PI / 3), -std::sqrt(0.75)};
+    const double dir[3] = {0.5 * std::cos(Pi / 3), 0.5 * std::sin(Pi / 3), -std::sqrt(0.75)};
     const RayWaveNumbers k = rayWaveNumbers(600.0, 1.0, 1.5, dir);
     AngleCoordinates a;
     ASSERT_TRUE(angleCoordinatesOfRay(GratingSurface::POLAR, dir, k, 0.0, a));

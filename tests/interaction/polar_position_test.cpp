@@ -23,7 +23,7 @@ std::string radialGratingFile()
     g.first = {0.0, 0.01};       // metres
     g.second = {-180.0, 180.0};  // degrees
     g.indexMapRows = {{1, 2}, {3, 4}};
-    const double K = 2 * M_PI / Period;
+    const double K = 2 * Pi / Period;
     g.K1PerPosition = {{K, 0.0}, {K, 0.0}, {K, 0.0}, {K, 0.0}};
     g.K2PerPosition = {{0.0, 0.0}, {0.0, 0.0}, {0.0, 0.0}, {0.0, 0.0}};
     g.ordersT = {{-1, 0}, {0, 0}, {1, 0}};
@@ -53,7 +53,7 @@ TEST_F(PolarPositions, OutgoingDirectionIsTurnedBackToTheHostFrame)
     const double kick = lambda / Period;  // in-plane direction change times n_out
     const double angles[] = {0.0, 90.0, -135.0, 170.0, 45.0};
     for (double alphaDeg : angles) {
-        const double alpha = alphaDeg * M_PI / 180.0;
+        const double alpha = alphaDeg * Pi / 180.0;
         const double r = 4.0;  // mm
         for (double thetaIn : {0.0, 20.0}) {
             TestRay ray;
@@ -73,7 +73,7 @@ TEST_F(PolarPositions, OutgoingDirectionIsTurnedBackToTheHostFrame)
 TEST_F(PolarPositions, RayWithoutOutgoingOrderKeepsTheHostsDirection)
 {
     for (double alphaDeg : {90.0, -135.0}) {
-        const double alpha = alphaDeg * M_PI / 180.0;
+        const double alpha = alphaDeg * Pi / 180.0;
         TestRay ray;
         ray.polar(35.0, 10.0, false).media(Air, Glass).wavelength(550.0);
         ray.at(3.0 * std::cos(alpha), 3.0 * std::sin(alpha));
@@ -91,7 +91,7 @@ TEST_F(PolarPositions, BeyondTheLargestRadiusTheRayIsRefracted)
     TestRay ray;
     ray.polar(20.0, 0.0, false).media(Air, Glass).wavelength(550.0).at(0.0, 12.0);
     EXPECT_EQ(trace(*surface, ray, {}, false, true), 1);
-    EXPECT_NEAR(ray.direction[0], std::sin(20.0 * M_PI / 180.0) / Glass, 1e-12);
+    EXPECT_NEAR(ray.direction[0], std::sin(20.0 * Pi / 180.0) / Glass, 1e-12);
     EXPECT_NEAR(ray.direction[1], 0.0, 1e-15);
 }
 

@@ -17,7 +17,7 @@ namespace {
 
 constexpr double Glass = 1.5;
 constexpr double Air = 1.0;
-constexpr double TwoPi = 2.0 * M_PI;
+constexpr double TwoPi = 2.0 * Pi;
 
 struct Lattice {
     double K1[2], K2[2];
@@ -130,7 +130,7 @@ TEST_F(PositionData, HoleAndOutsideFallBackToFresnelRefraction)
                    f.epr, f.epi, f.energy, false, true, 0.5);
         EXPECT_TRUE(sameRecord(ray, fresnel)) << c.x << " " << c.y;
         // Snell: the in-plane direction shrinks by n_air / n_glass.
-        EXPECT_NEAR(ray.direction[0], std::sin(20.0 * M_PI / 180) * std::cos(M_PI / 6) / Glass, 1e-12);
+        EXPECT_NEAR(ray.direction[0], std::sin(20.0 * Pi / 180) * std::cos(Pi / 6) / Glass, 1e-12);
     }
 }
 
