@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <fstream>
+#include <nlohmann/json.hpp>
 
 #include "FresnelFallback.h"
 #include "InteractionTestSupport.h"
@@ -125,6 +127,46 @@ TEST_F(BareInterface, TablePathAgreesWithTheFresnelFallback)
             }
         }
     }
+}
+
+}  // namespace
+
+namespace {
+
+// bare-interface.json with the file's flag that lets the direction alone
+// decide the side.
+std::string bareInterfaceDecidingByDirection()
+{
+    std::ifstream in(std::string(QUELBRANT_DATA_DIR) + "/bare-interface.json");
+    nlohmann::json doc = nlohmann::json::parse(in);
+    doc["orvik"]["detect_ray_direction_from_surface_normal"] = 1;
+    return writeTemporaryFile("bare-interface-by-direction.json", doc);
+}
+
+// A ray travelling toward -z (from above by its direction) that reports the
+// glass as its medium: by its media it meets the glass side's data (the
+// glass-to-air reflectance), by its direction the air side's (air to glass).
+TEST(SideDetection, MediaDecideUnlessTheFileLetsTheDirectionDecide)
+{
+    std::unique_ptr<GratingSurface> byMedia = loadSample("bare-interface.json");
+    std::unique_ptr<GratingSurface> byDirection = loadFile(bareInterfaceDecidingByDirection());
+    const double cos30 = std::cos(30.0 * Pi / 180.0);
+    for (bool fileSaysDirection : {false, true}) {
+        TestRay ray;
+        ray.polar(30.0, 0.0, false).media(Glass, Air).field(1.0, 0.0);
+        ASSERT_EQ(trace(fileSaysDirection ? *byDirection : *byMedia, ray, {0, 0}, true, false), 1);
+        const double expected =
+            fileSaysDirection ? fresnelRs(Air, Glass, cos30) : fresnelRs(Glass, Air, cos30);
+        EXPECT_NEAR(ray.record.energy, expected, 1e-12) << fileSaysDirection;
+        EXPECT_GT(ray.direction[2], 0.0);  // reflected back up
+    }
+}
+
+TEST(InertMembers, BsdfAndDataQueriesAnswerZeroAndReadNothing)
+{
+    std::unique_ptr<GratingSurface> surface = loadSample("bare-interface.json");
+    EXPECT_EQ(surface->BSDF_V2(nullptr), 0.0);
+    EXPECT_EQ(surface->DataUpdate_V2(nullptr), 0);
 }
 
 }  // namespace
