@@ -171,9 +171,6 @@ GratingSurface::GratingSurface(const wchar_t* filename, bool isLog, bool isVerbo
         mInterpPhiUyKy = getbool("polarization_interpolate_over_phi_uy_ky", j, true, true);
         mInterpWavelength = getbool("polarization_interpolate_over_wavelength", j, true, true);
         mInterpPosition = getbool("polarization_interpolate_over_spatial_parameter", j, true, true);
-
-        // The ray path's working copy of the finished tables.
-        rebuildInteractionTables();
     } catch (int) {
         throw;
     } catch (const std::exception& e) {
@@ -184,4 +181,7 @@ GratingSurface::GratingSurface(const wchar_t* filename, bool isLog, bool isVerbo
     } catch (...) {
         throw addErrorMessage("Loading the grating data file failed: unknown exception", false);
     }
+    // The ray path's working copy of the finished tables, made once the
+    // parsed document is gone (it never throws).
+    rebuildInteractionTables();
 }

@@ -1,7 +1,6 @@
 #include "InteractionSurfaceTables.h"
 
-#include <new>
-#include <stdexcept>
+#include <exception>
 
 #include "GratingSurfaceAccess.h"
 
@@ -68,23 +67,22 @@ std::shared_ptr<const InteractionTables> makeInteractionTables(const GratingSurf
             tables->R[side] = std::move(R);
             tables->T[side] = std::move(T);
             tables->usable[side] = true;
-        } catch (const std::invalid_argument&) {
-            // Tables the reference interpolators will refuse with their own
-            // error when a ray needs them.
-        } catch (const std::bad_alloc&) {
-            // No room for a copy: this side's rays read the dense tables.
+        } catch (const std::exception&) {
+            // Tables of the wrong form (the reference interpolators refuse
+            // them with their own error when a ray needs them), or no room
+            // for a copy: this side's rays read the dense tables.
         }
     }
     return tables;
 }
 
-void GratingSurface::rebuildInteractionTables()
+void GratingSurface::rebuildInteractionTables() noexcept
 {
     // Release the old copy first: old and new never need to fit together.
     mInteractionTables.reset();
     try {
         mInteractionTables = makeInteractionTables(*this);
-    } catch (const std::bad_alloc&) {
+    } catch (...) {
         // Without working tables every ray reads the dense tables.
     }
 }

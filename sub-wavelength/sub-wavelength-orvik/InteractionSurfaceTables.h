@@ -25,5 +25,6 @@ struct InteractionTables {
 HalfSpaceGrid halfSpaceGrid(const GratingSurface& surface, size_t side);
 
 // Builds the working copies of every table of surface. A side whose tables
-// cannot be copied (wrong shape, or no memory for the copy) is left unusable.
+// cannot be copied (wrong shape, or no memory for the copy) is left unusable;
+// only the allocation of the result itself can throw.
 std::shared_ptr<const InteractionTables> makeInteractionTables(const GratingSurface& surface);

@@ -62,7 +62,8 @@ private:
 
     // Rebuilds the ray path's working copy of mR and mT. The constructor
     // calls it last; every later rewrite of the tables must call it too.
-    void rebuildInteractionTables();
+    // Without a copy (no memory for it) rays read the dense tables.
+    void rebuildInteractionTables() noexcept;
 
     double mNLower = 1.0;
     double mNUpper = 1.0;

@@ -155,6 +155,27 @@ TEST(WorkingTables, PositionGridWithHolesGivesTheReferenceResultsBitForBit)
     expectWorkingCopyMatchesReference(*surface, "crossed-with-holes", 20000);
 }
 
+// A loaded surface serves rays from the working copy its constructor made:
+// blanking the dense reflection table afterwards changes the reference path
+// (verbose logging) but not the quiet one.
+TEST(WorkingTables, LoadedSurfaceTracesFromTheCopyItsConstructorMade)
+{
+    std::unique_ptr<GratingSurface> surface = loadSample("grating-1d.json");
+    auto& R = const_cast<NdArrayComplex(&)[2]>(Access::mR(*surface));
+    std::fill(R[1].begin(), R[1].end(), Complex(0.0, 0.0));
+    auto reflectedShare = [&] {
+        TestRay ray;
+        ray.polar(20.0, 0.0, false).media(1.0, 1.5);
+        return trace(*surface, ray, {0, 0}, true, false) == 0 ? 0.0 : ray.record.energy;
+    };
+    EXPECT_GT(reflectedShare(), 0.01);
+    Logger& logger = getLogger();
+    logger.setVerbose(true);
+    const double fromDense = reflectedShare();
+    logger.setVerbose(false);
+    EXPECT_EQ(fromDense, 0.0);
+}
+
 // Everything in the log files of folder.
 std::string logText(const std::filesystem::path& folder)
 {
