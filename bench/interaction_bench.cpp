@@ -310,7 +310,7 @@ void BM_Interaction_Grating2D_11x11Orders_Positions(benchmark::State& state)
 // loop only sums.
 struct FloorCase {
     OrderFastestTable R, T;
-    std::vector<NodeStencil> stencils;
+    std::vector<InterpolationStencil> stencils;
     std::vector<GridPoint> points;
     size_t side = 1;
 };
@@ -339,9 +339,9 @@ FloorCase& floorCase()
         const HalfSpaceGrid grid = halfSpaceGrid(s, floor.side);
         double k1gk2g[6];
         for (const Ray& r : c.rays) {
-            NodeStencil stencil;
+            InterpolationStencil stencil;
             const GridPoint p = gridPointOf(r);
-            if (locateNodeStencil(grid, p, 0, stencil, k1gk2g)) {
+            if (locateInterpolationStencil(grid, p, 0, stencil, k1gk2g)) {
                 floor.stencils.push_back(stencil);
                 floor.points.push_back(p);
             }

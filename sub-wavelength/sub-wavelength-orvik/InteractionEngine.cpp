@@ -265,8 +265,8 @@ int RayInteraction::interpolate()
     // The working copy serves the ray unless the verbose dump is on, which
     // the reference interpolators write; both give the same tables.
     if (!mVerbose && mTables && mTables->usable[rd]) {
-        NodeStencil stencil;
-        if (!locateNodeStencil(halfSpaceGrid(s, rd), point, mNoInterp, stencil, k1gk2g.data()))
+        InterpolationStencil stencil;
+        if (!locateInterpolationStencil(halfSpaceGrid(s, rd), point, mNoInterp, stencil, k1gk2g.data()))
             return -1;
         if (needR)
             interpolateAtStencil(mTables->R[rd], stencil, Rinterp);

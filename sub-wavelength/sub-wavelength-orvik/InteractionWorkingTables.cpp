@@ -81,8 +81,8 @@ bool tableFitsGrid(const OrderFastestTable& table, const HalfSpaceGrid& grid)
            grid.k2x->size() >= grid.positions && grid.k2y->size() >= grid.positions;
 }
 
-bool locateNodeStencil(const HalfSpaceGrid& grid, const GridPoint& point, int no_interp, NodeStencil& stencil,
-                       double* k1gk2g)
+bool locateInterpolationStencil(const HalfSpaceGrid& grid, const GridPoint& point, int no_interp,
+                                InterpolationStencil& stencil, double* k1gk2g)
 {
     const bool finitePoint =
         std::isfinite(point.angle1) && std::isfinite(point.angle2) && std::isfinite(point.lambda) &&
@@ -125,16 +125,12 @@ bool locateNodeStencil(const HalfSpaceGrid& grid, const GridPoint& point, int no
                 const double wti = wt[k].weight[i];
                 const size_t node = wt[k].node[i] + A1 * (wp.node[j] + A2 * wl.node[k]);
                 if (!grid.withPosition) {
-                    stencil.node[stencil.count] = node;
-                    stencil.weight[stencil.count] = (wti * wp.weight[j]) * wl.weight[k];
-                    ++stencil.count;
+                    stencil.add(node, (wti * wp.weight[j]) * wl.weight[k]);
                     continue;
                 }
-                for (size_t c = 0; c < 4; ++c) {
-                    stencil.node[stencil.count] = static_cast<size_t>(corners.position[c] - 1) + P * node;
-                    stencil.weight[stencil.count] = ((corners.weight[c] * wti) * wp.weight[j]) * wl.weight[k];
-                    ++stencil.count;
-                }
+                for (size_t c = 0; c < 4; ++c)
+                    stencil.add(static_cast<size_t>(corners.position[c] - 1) + P * node,
+                                ((corners.weight[c] * wti) * wp.weight[j]) * wl.weight[k]);
             }
         }
     }
@@ -148,13 +144,13 @@ namespace {
 // added one after the other to each value, so per value the additions keep
 // the stencil's order however the terms are grouped into calls.
 template <size_t N>
-void accumulateTerms(const OrderFastestTable& table, const NodeStencil& stencil, size_t first, double* out,
-                     size_t values)
+void accumulateTerms(const OrderFastestTable& table, const InterpolationStencil& stencil, size_t first,
+                     double* out, size_t values)
 {
     const double* node[N];
     double weight[N];
     for (size_t t = 0; t < N; ++t) {
-        node[t] = reinterpret_cast<const double*>(table.node(stencil.node[first + t]));
+        node[t] = reinterpret_cast<const double*>(table.node(stencil.offset[first + t]));
         weight[t] = stencil.weight[first + t];
     }
     for (size_t v = 0; v < values; ++v) {
@@ -167,7 +163,8 @@ void accumulateTerms(const OrderFastestTable& table, const NodeStencil& stencil,
 
 }  // namespace
 
-void interpolateAtStencil(const OrderFastestTable& table, const NodeStencil& stencil, NdArrayComplex& result)
+void interpolateAtStencil(const OrderFastestTable& table, const InterpolationStencil& stencil,
+                          NdArrayComplex& result)
 {
     const size_t entries = table.entries();
     result.m_size.resize(4);

@@ -22,6 +22,7 @@
 #include <cstddef>
 #include <vector>
 
+#include "InterpolationStencil.h"
 #include "NdArray.h"
 
 // One dense table with the entries of each grid node contiguous.
@@ -83,14 +84,6 @@ struct HalfSpaceGrid {
 // every position has a lattice vector.
 bool tableFitsGrid(const OrderFastestTable& table, const HalfSpaceGrid& grid);
 
-// The grid nodes one point reads, with their weights, in summation order.
-struct NodeStencil {
-    static constexpr size_t MaxTerms = 32;  // 2 x 2 x 2 nodes x 4 position corners
-    size_t count = 0;
-    size_t node[MaxTerms];
-    double weight[MaxTerms];
-};
-
 // The point in the grid's coordinates (angle 1, angle 2, wavelength, and
 // the position when the grid has one).
 struct GridPoint {
@@ -102,14 +95,17 @@ struct GridPoint {
 };
 
 // Brackets the point on every axis of grid (nearest nodes as no_interp
-// selects) and lists the nodes it reads. With position data it also writes
+// selects) and lists the grid nodes it reads with their weights, in
+// summation order. A term's offset is the node's index: the flat offset of
+// the node's first entry in the dense table. With position data it also writes
 // the lattice vectors at the point to k1gk2g[0..5]. Returns false when the
 // point cannot be answered from the data (a coordinate not finite, or a hole
 // of the position grid); nothing is written then. grid must have passed
 // tableFitsGrid for the tables read with the stencil.
-bool locateNodeStencil(const HalfSpaceGrid& grid, const GridPoint& point, int no_interp, NodeStencil& stencil,
-                       double* k1gk2g);
+bool locateInterpolationStencil(const HalfSpaceGrid& grid, const GridPoint& point, int no_interp,
+                                InterpolationStencil& stencil, double* k1gk2g);
 
 // result = the stencil's weighted sum of table's nodes, extents
 // [Nn, Nm, 2, 2] (the caller's storage is reused).
-void interpolateAtStencil(const OrderFastestTable& table, const NodeStencil& stencil, NdArrayComplex& result);
+void interpolateAtStencil(const OrderFastestTable& table, const InterpolationStencil& stencil,
+                          NdArrayComplex& result);

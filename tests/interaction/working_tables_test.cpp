@@ -96,8 +96,8 @@ void expectWorkingCopyMatchesReference(const GratingSurface& s, const std::strin
                 referenceInterpolation(s, side, Access::mR(s)[side], p, kReference, noInterp, R);
             ASSERT_EQ(referenceInterpolation(s, side, Access::mT(s)[side], p, kReference, noInterp, T),
                       status);
-            NodeStencil stencil;
-            const bool located = locateNodeStencil(grid, p, noInterp, stencil, kWorking.data());
+            InterpolationStencil stencil;
+            const bool located = locateInterpolationStencil(grid, p, noInterp, stencil, kWorking.data());
             ASSERT_EQ(located, status == 0) << "point " << n;
             ASSERT_EQ(std::memcmp(kReference.data(), kWorking.data(), 6 * sizeof(double)), 0)
                 << "point " << n;
