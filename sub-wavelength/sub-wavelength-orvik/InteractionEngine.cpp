@@ -263,10 +263,14 @@ int RayInteraction::interpolate()
     const size_t rd = mSide;
 
     // The working copy serves the ray unless the verbose dump is on, which
-    // the reference interpolators write; both give the same tables.
-    if (!mVerbose && mTables && mTables->usable[rd]) {
+    // the reference interpolators write; both give the same tables. A copy
+    // whose extents no longer match the surface's axes (tables rewritten
+    // without a rebuild) is never read.
+    const HalfSpaceGrid grid = halfSpaceGrid(s, rd);
+    if (!mVerbose && mTables && mTables->usable[rd] && tableExtentsMatchGrid(mTables->R[rd], grid) &&
+        tableExtentsMatchGrid(mTables->T[rd], grid)) {
         InterpolationStencil stencil;
-        if (!locateInterpolationStencil(halfSpaceGrid(s, rd), point, mNoInterp, stencil, k1gk2g.data()))
+        if (!locateInterpolationStencil(grid, point, mNoInterp, stencil, k1gk2g.data()))
             return -1;
         if (needR)
             interpolateAtStencil(mTables->R[rd], stencil, Rinterp);

@@ -59,14 +59,20 @@ OrderFastestTable::OrderFastestTable(const NdArrayComplex& dense, bool withPosit
     }
 }
 
+bool tableExtentsMatchGrid(const OrderFastestTable& table, const HalfSpaceGrid& grid)
+{
+    return !table.empty() && grid.angle1Nodes && grid.angle2 && grid.lambda &&
+           table.angle1() == grid.angle1Length && table.angle2() == grid.angle2->size() &&
+           table.wavelengths() == grid.lambda->size() && table.positions() == grid.positions &&
+           (grid.withPosition || grid.positions == 1);
+}
+
 bool tableFitsGrid(const OrderFastestTable& table, const HalfSpaceGrid& grid)
 {
-    if (table.empty() || !grid.angle1Nodes || !grid.angle2 || !grid.lambda ||
-        table.angle1() != grid.angle1Length || table.angle2() != grid.angle2->size() ||
-        table.wavelengths() != grid.lambda->size() || table.positions() != grid.positions)
+    if (!tableExtentsMatchGrid(table, grid))
         return false;
     if (!grid.withPosition)
-        return grid.positions == 1;
+        return true;
     if (!grid.indexMap || !grid.X || !grid.Y || !grid.k1x || !grid.k1y || !grid.k2x || !grid.k2y)
         return false;
     const NdArrayInt& map = *grid.indexMap;

@@ -79,9 +79,12 @@ struct HalfSpaceGrid {
     const std::vector<double>* k2y = nullptr;
 };
 
-// True when table can be read on grid: its extents match the axes and the
-// position count, every index-map value names one of the positions and
-// every position has a lattice vector.
+// True when table's extents match the axes and the position count of grid:
+// a few comparisons, cheap enough for every ray.
+bool tableExtentsMatchGrid(const OrderFastestTable& table, const HalfSpaceGrid& grid);
+
+// True when table can be read on grid: its extents match, every index-map
+// value names one of the positions and every position has a lattice vector.
 bool tableFitsGrid(const OrderFastestTable& table, const HalfSpaceGrid& grid);
 
 // The point in the grid's coordinates (angle 1, angle 2, wavelength, and
