@@ -6,7 +6,7 @@
 
 #include "InteractionTestSupport.h"
 #include "RandomGeneratorTesting.h"
-#include "allocation_control.h"
+#include "allocation_counter.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include "GratingSurfaceAccess.h"
 #include "InteractionTestSupport.h"
 #include "RandomGeneratorTesting.h"
-#include "allocation_control.h"
+#include "allocation_counter.h"
 
 namespace {
 
