@@ -1,11 +1,13 @@
-// Fuzzes the loader with arbitrary bytes as a grating file.
+// Fuzzes the loader with arbitrary bytes as a grating file, and traces a
+// few rays through every surface it accepts.
 //
 // The bytes are written to a file and loaded as the light-simulation host
 // does (and, for documents that mention a parameter scan, once more in the
 // lens-design host's mode, which accepts one). A load either builds a
 // surface or throws the index of an error-table entry; anything else (a
 // foreign exception, a crash, undefined behaviour, a leak, an allocation
-// the file's size does not back) is a finding.
+// the file's size does not back) is a finding. A surface that loads must
+// then answer rays inside and just outside its data soundly.
 
 #include <unistd.h>
 
@@ -20,6 +22,8 @@
 
 #include "ErrorTable.h"
 #include "FuzzSupport.h"
+#include "RandomGeneratorTesting.h"
+#include "RayProbes.h"
 #include "sub-wavelength-orvik.h"
 
 namespace {
@@ -51,12 +55,41 @@ std::wstring widePath()
     return std::wstring(narrow.begin(), narrow.end());  // temp paths are ASCII here
 }
 
+// Inside the data at both ends and the middle, and a little beyond it.
+const ProbePlace Places[] = {
+    {0, 0.0, 0.0, 0.0, 0.0, 0.0},    {0, 0.5, 0.5, 0.5, 0.5, 0.5},   {0, 1.0, 1.0, 1.0, 1.0, 1.0},
+    {1, 0.0, 1.0, 0.5, 1.0, 0.0},    {1, 0.3, 0.7, 0.2, 0.6, 0.4},   {1, 1.0, 0.0, 1.0, 0.0, 1.0},
+    {0, -0.1, 1.1, -0.1, 1.1, -0.1}, {1, 1.1, -0.1, 1.1, -0.1, 1.1},
+};
+
+void traceProbes(GratingSurface& surface, bool hostMode)
+{
+    seedCallingThreadGenerator(20261208);
+    for (const ProbePlace& place : Places) {
+        std::vector<double> params;
+        const ProbeRay before = probeRayAt(surface, place, params);
+        ProbeRay ray = before;
+        try {
+            const int result = surface.Interaction_V2(&ray.record, {}, true, true,
+                                                      hostMode ? params : std::vector<double>{});
+            if (Verbose)
+                std::fprintf(stderr, "  ray from side %d: result %d\n", place.side, result);
+            requireSoundOutcome(result, before, ray, false);
+        } catch (int error) {
+            if (Verbose)
+                std::fprintf(stderr, "  ray from side %d: error %ls\n", place.side, errorDescription(error));
+            requireSoundFailure(error, before, ray);
+        }
+    }
+}
+
 void load(const std::wstring& path, bool hostMode)
 {
     try {
         GratingSurface surface(path.c_str(), false, false, hostMode);
         if (Verbose)
             std::fprintf(stderr, "loaded (%s mode)\n", hostMode ? "host-program" : "light-simulation");
+        traceProbes(surface, hostMode);
     } catch (int error) {
         if (Verbose)
             std::fprintf(stderr, "load failed (%s mode): %ls\n",
