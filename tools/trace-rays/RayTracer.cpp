@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <mutex>
 #include <random>
 #include <thread>
@@ -15,7 +16,9 @@ constexpr std::uint64_t ProgressBatch = 1024;
 
 struct SharedState {
     std::atomic<std::uint64_t> done{0};
-    std::atomic<unsigned> finishedThreads{0};
+    std::mutex finishMutex;  // with `finished`: wakes the reporting thread
+    std::condition_variable finished;
+    unsigned finishedThreads = 0;
     std::atomic<bool> stop{false};
     std::mutex mutex;  // guards the failure fields below
     std::optional<int> errorIndex;
@@ -68,7 +71,11 @@ void traceShare(const PluginExports& plugin, const TraceSetup& setup, std::uint6
         }
     }
     shared.done += sinceReport;
-    ++shared.finishedThreads;
+    {
+        std::lock_guard<std::mutex> lock(shared.finishMutex);
+        ++shared.finishedThreads;
+    }
+    shared.finished.notify_one();
 }
 
 }  // namespace
@@ -94,9 +101,11 @@ TraceRun traceRays(const PluginExports& plugin, const TraceSetup& setup,
                              std::ref(tallies[t]), std::ref(shared));
     }
     auto elapsed = [&] { return std::chrono::duration<double>(Clock::now() - start).count(); };
-    while (shared.finishedThreads.load() < threads) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        progress(shared.done.load(), elapsed());
+    {
+        std::unique_lock<std::mutex> lock(shared.finishMutex);
+        while (!shared.finished.wait_for(lock, std::chrono::milliseconds(100),
+                                         [&] { return shared.finishedThreads == threads; }))
+            progress(shared.done.load(), elapsed());
     }
     for (std::thread& worker : workers)
         worker.join();
