@@ -5,15 +5,62 @@
 #include "logger.h"
 #include "sub-wavelength-orvik.h"
 
-// First cut: plain vector storage; pointer stability is handled separately.
-
+// Guards GratingSurface::ErrorDescriptions. Never held together with the
+// logger's mutex: every message is logged before it is taken.
 std::mutex mtx;
-const size_t MessageMaxLength = 200;
 
-const std::wstring GratingSurface::PluginType = L"BSDF";
-const std::wstring GratingSurface::PluginGuid = L"{39428265-4B1A-4701-B0AE-DC9F60D514FE}";
-const std::wstring GratingSurface::PluginDescription = L"Diffraction Grating Surface Plugin";
-std::vector<std::wstring> GratingSurface::ErrorDescriptions = {L"Success"};
+const size_t MessageMaxLength = 200;
+const size_t NoteLimit = 100000;
+
+// A deque, not a vector: appending never moves the existing strings, so the
+// pointers that errorDescription hands out stay valid (a short string keeps
+// its characters inside the string object itself). Built during static
+// initialisation; no other static initialiser of the library appends to
+// it, so the order among translation units does not matter.
+std::deque<std::wstring> GratingSurface::ErrorDescriptions = {L"Success"};
+
+namespace {
+
+const wchar_t TruncationSuffix[] = L"...\nTurn on debugging and see the logfile for more information";
+
+std::wstring widen(std::string::const_iterator first, std::string::const_iterator last)
+{
+    std::wstring wide;
+    wide.reserve(static_cast<size_t>(last - first));
+    // Through unsigned char: a byte above 0x7F becomes the character of the
+    // same value, never a negative wchar_t (which is no character at all).
+    for (; first != last; ++first)
+        wide.push_back(static_cast<wchar_t>(static_cast<unsigned char>(*first)));
+    return wide;
+}
+
+int appendUnderLock(std::wstring&& entry, bool isNote)
+{
+    std::lock_guard<std::mutex> lock(mtx);
+    return appendErrorEntry(GratingSurface::ErrorDescriptions, std::move(entry), isNote, NoteLimit);
+}
+
+// At most MessageMaxLength bytes of the message, one wide character per
+// byte (no UTF-8 decoding), and a pointer to the log when it was cut. The
+// log always receives the whole text.
+std::wstring makeErrorEntry(const std::string& err)
+{
+    if (err.size() <= MessageMaxLength)
+        return widen(err.begin(), err.end());
+    std::wstring entry = widen(err.begin(), err.begin() + static_cast<std::ptrdiff_t>(MessageMaxLength));
+    entry += TruncationSuffix;
+    return entry;
+}
+
+}  // namespace
+
+int appendErrorEntry(std::deque<std::wstring>& table, std::wstring&& entry, bool isNote, size_t noteLimit)
+{
+    if (isNote && table.size() >= noteLimit)
+        return -1;
+    table.push_back(std::move(entry));
+    return static_cast<int>(table.size() - 1);
+}
 
 int addErrorMessage(const std::string& err, bool debuglog)
 {
@@ -21,23 +68,26 @@ int addErrorMessage(const std::string& err, bool debuglog)
         LogDebug(err);
     else
         Log(err);
-    std::lock_guard<std::mutex> lock(mtx);
-    std::wstring entry;
-    if (err.size() > MessageMaxLength) {
-        entry.assign(err.begin(), err.begin() + MessageMaxLength);
-        entry += L"...\nTurn on debugging and see the logfile for more information";
-    } else {
-        entry.assign(err.begin(), err.end());
-    }
-    GratingSurface::ErrorDescriptions.push_back(std::move(entry));
-    return static_cast<int>(GratingSurface::ErrorDescriptions.size() - 1);
+    return appendUnderLock(makeErrorEntry(err), false);
+}
+
+int addNote(const std::string& note)
+{
+    LogDebug(note);
+    return appendUnderLock(makeErrorEntry(note), true);
 }
 
 const wchar_t* errorDescription(int index)
 {
     std::lock_guard<std::mutex> lock(mtx);
-    auto& table = GratingSurface::ErrorDescriptions;
+    const auto& table = GratingSurface::ErrorDescriptions;
     if (index < 0 || static_cast<size_t>(index) >= table.size())
         return table.back().c_str();
     return table[static_cast<size_t>(index)].c_str();
+}
+
+size_t errorTableSize()
+{
+    std::lock_guard<std::mutex> lock(mtx);
+    return GratingSurface::ErrorDescriptions.size();
 }

@@ -3,6 +3,7 @@
 // The shared types of the library: one loaded grating surface and the
 // tables it holds.
 
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -26,7 +27,7 @@ public:
     static const std::wstring PluginType;
     static const std::wstring PluginGuid;
     static const std::wstring PluginDescription;
-    static std::vector<std::wstring> ErrorDescriptions;
+    static std::deque<std::wstring> ErrorDescriptions;  // see ErrorTable.h
 
     // Loads and checks the file; throws the int index of an error-table entry
     // on any failure. taldocall selects host-program mode (the lens-design

@@ -1,0 +1,73 @@
+#include "GratingSchema.h"
+
+#include <stdexcept>
+#include <string>
+#include <valijson/adapters/nlohmann_json_adapter.hpp>
+#include <valijson/schema.hpp>
+#include <valijson/schema_parser.hpp>
+
+#include "JsonNesting.h"
+#include "SchemaViolation.h"
+#include "embedded_schema.h"
+
+// Both the parsed text and valijson's compiled form are function-local
+// statics: whichever code asks first builds them, so no translation unit
+// depends on another's initialisation order, and C++ makes the first build
+// thread-safe. The compiled schema is only read afterwards (each validation
+// brings its own visitor and regex cache), so concurrent loads share it.
+
+namespace {
+
+using json = nlohmann::json;
+
+struct CompiledSchema {
+    valijson::Schema schema;
+
+    CompiledSchema()
+    {
+        valijson::SchemaParser parser(valijson::SchemaParser::kDraft7);
+        parser.populateSchema(valijson::adapters::NlohmannJsonAdapter(gratingSchema()), schema);
+    }
+};
+
+const valijson::Schema& compiledGratingSchema()
+{
+    static const CompiledSchema compiled;
+    return compiled.schema;
+}
+
+// Built while the library loads, before any export can be called.
+[[maybe_unused]] const bool SchemaBuiltAtLoad = (compiledGratingSchema(), true);
+
+std::string jsonText(const json& value)
+{
+    return value.dump(-1, ' ', false, json::error_handler_t::replace);
+}
+
+[[noreturn]] void throwViolation(const std::string& pointer, const std::string& valueText,
+                                 const std::string& reason)
+{
+    throw std::invalid_argument("At " + pointer + " of " + valueText + " - " + reason + "\n");
+}
+
+}  // namespace
+
+const json& gratingSchema()
+{
+    static const json schema =
+        json::parse(sub_wavelength_schema_json, sub_wavelength_schema_json + sub_wavelength_schema_json_len);
+    return schema;
+}
+
+void validateAgainstGratingSchema(const json& document)
+{
+    std::string pointer;
+    if (const json* tooDeep = findValueNestedDeeperThan(document, MaxDocumentNesting, pointer))
+        throwViolation(pointer, dumpElided(*tooDeep, 2),
+                       "Value is nested more than " + std::to_string(MaxDocumentNesting) + " levels deep.");
+    const valijson::Schema& schema = compiledGratingSchema();
+    if (satisfiesSchema(schema, document))
+        return;
+    const SchemaViolation violation = findFirstViolation(schema, document);
+    throwViolation(violation.pointer, jsonText(*violation.value), violation.reason);
+}

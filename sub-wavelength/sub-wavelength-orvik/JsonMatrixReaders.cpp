@@ -1,0 +1,112 @@
+// The three readers of the matrix encoding. Each reads in two passes: the
+// first converts and checks every number in file order (so that the first
+// bad number is the one reported) without storing anything, then "_size"
+// is checked against the element count, and only then is memory taken for
+// the elements. "_size" never decides how much is allocated.
+
+#include <limits>
+
+#include "ErrorTable.h"
+#include "JsonReaders.h"
+#include "JsonValueConversion.h"
+
+namespace {
+
+const char MismatchComplex[] = "_data size and _size information not match.";
+const char MismatchRealOrInt[] = "_data size and _size information not matched.";
+
+// The extents listed in "_size" (first dimension first) and whether they
+// describe exactly elementCount elements. Entries that are not whole
+// non-negative numbers, and extents whose product overflows size_t, can
+// describe no data in memory and never match.
+bool readExtents(const json& j, size_t elementCount, std::vector<size_t>& extents)
+{
+    const json& size = jsonArrayMember(j, "_size");
+    extents.clear();
+    extents.reserve(size.size());
+    bool valid = true;
+    for (const json& entry : size) {
+        size_t extent = 0;
+        if (jsonNumberToExtent(entry, extent))
+            extents.push_back(extent);
+        else
+            valid = false;
+    }
+    if (!valid)
+        return false;
+    // The product of the non-zero extents must fit as well: a table with a
+    // zero extent and absurd other extents would mislead every routine that
+    // multiplies extents.
+    size_t nonZeroProduct = 1;
+    bool hasZero = false;
+    for (size_t extent : extents) {
+        if (extent == 0) {
+            hasZero = true;
+            continue;
+        }
+        if (nonZeroProduct > std::numeric_limits<size_t>::max() / extent)
+            return false;
+        nonZeroProduct *= extent;
+    }
+    return (hasZero ? 0 : nonZeroProduct) == elementCount;
+}
+
+// Real and imaginary part of element k of "_data".
+std::complex<double> complexElement(const json& data, size_t k, bool isComplex)
+{
+    if (!isComplex)
+        return {jsonNumberToDouble(data[k]), 0.0};
+    return {jsonNumberToDouble(data[2 * k]), jsonNumberToDouble(data[2 * k + 1])};
+}
+
+}  // namespace
+
+void makeNdArrayComplex(NdArrayComplex& nda, const json& j)
+{
+    const bool isComplex = j.at("_complex").get<bool>();
+    const json& data = jsonArrayMember(j, "_data");
+    const size_t count = isComplex ? data.size() / 2 : data.size();
+    for (size_t k = 0; k < count; ++k)
+        (void)complexElement(data, k, isComplex);
+    std::vector<size_t> extents;
+    if (!readExtents(j, count, extents))
+        throw addErrorMessage(MismatchComplex, false);
+    nda.reserve(nda.size() + count);
+    for (size_t k = 0; k < count; ++k)
+        nda.push_back(complexElement(data, k, isComplex));
+    nda.m_size = std::move(extents);
+}
+
+void makeNdArrayReal(NdArrayReal& nda, const json& j)
+{
+    const bool isComplex = j.at("_complex").get<bool>();
+    const json& data = jsonArrayMember(j, "_data");
+    const size_t count = isComplex ? data.size() / 2 : data.size();
+    for (size_t k = 0; k < count; ++k) {
+        if (complexElement(data, k, isComplex).imag() != 0.0)
+            throw addErrorMessage(
+                "Schema validation failed: Non-zero imaginary detected while complex value is not expected.",
+                false);
+    }
+    std::vector<size_t> extents;
+    if (!readExtents(j, count, extents))
+        throw addErrorMessage(MismatchRealOrInt, false);
+    nda.reserve(nda.size() + count);
+    for (size_t k = 0; k < count; ++k)
+        nda.push_back(complexElement(data, k, isComplex).real());
+    nda.m_size = std::move(extents);
+}
+
+void makeNdArrayInt(NdArrayInt& ndaInt, const json& j)
+{
+    const json& data = jsonArrayMember(j, "_data");
+    for (const json& entry : data)
+        (void)jsonValueToInt(entry);
+    std::vector<size_t> extents;
+    if (!readExtents(j, data.size(), extents))
+        throw addErrorMessage(MismatchRealOrInt, false);
+    ndaInt.reserve(ndaInt.size() + data.size());
+    for (const json& entry : data)
+        ndaInt.push_back(jsonValueToInt(entry));
+    ndaInt.m_size = std::move(extents);
+}

@@ -1,0 +1,3 @@
+#include "MathConstants.h"
+
+const double pi = 3.141592653589793;

@@ -1,0 +1,87 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "ErrorTable.h"
+
+namespace {
+
+std::wstring wide(const std::string& ascii)
+{
+    return std::wstring(ascii.begin(), ascii.end());
+}
+
+std::string messageOf(int thread, int k)
+{
+    return "thread " + std::to_string(thread) + " message " + std::to_string(k);
+}
+
+}  // namespace
+
+TEST(ErrorTableConcurrency, ConcurrentAppendsGetDistinctIndicesNamingTheirOwnMessages)
+{
+    constexpr int Threads = 8;
+    constexpr int PerThread = 2000;
+    std::vector<std::vector<int>> indices(Threads);
+    std::atomic<bool> done{false};
+    // A reader walks the table while it grows, as GetErrorDescription may.
+    std::thread reader([&] {
+        while (!done.load()) {
+            const int last = static_cast<int>(errorTableSize()) - 1;
+            const wchar_t* text = errorDescription(last);
+            EXPECT_NE(text, nullptr);
+        }
+    });
+    std::vector<std::thread> writers;
+    for (int t = 0; t < Threads; ++t) {
+        writers.emplace_back([t, &indices] {
+            for (int k = 0; k < PerThread; ++k)
+                indices[t].push_back(addErrorMessage(messageOf(t, k), (k % 2) == 0));
+        });
+    }
+    for (auto& writer : writers)
+        writer.join();
+    done.store(true);
+    reader.join();
+
+    std::vector<int> all;
+    for (int t = 0; t < Threads; ++t) {
+        for (int k = 0; k < PerThread; ++k) {
+            EXPECT_EQ(std::wstring(errorDescription(indices[t][k])), wide(messageOf(t, k)));
+            if (k > 0) {
+                EXPECT_GT(indices[t][k], indices[t][k - 1]);
+            }
+        }
+        all.insert(all.end(), indices[t].begin(), indices[t].end());
+    }
+    std::sort(all.begin(), all.end());
+    EXPECT_EQ(std::adjacent_find(all.begin(), all.end()), all.end());
+    EXPECT_STREQ(errorDescription(0), L"Success");
+}
+
+TEST(ErrorTableConcurrency, ConcurrentNotesAreKeptWholeOrDropped)
+{
+    constexpr int Threads = 4;
+    constexpr int PerThread = 500;
+    std::vector<std::thread> writers;
+    std::vector<std::vector<int>> indices(Threads);
+    for (int t = 0; t < Threads; ++t) {
+        writers.emplace_back([t, &indices] {
+            for (int k = 0; k < PerThread; ++k)
+                indices[t].push_back(addNote(messageOf(t, k)));
+        });
+    }
+    for (auto& writer : writers)
+        writer.join();
+    for (int t = 0; t < Threads; ++t) {
+        for (int k = 0; k < PerThread; ++k) {
+            if (indices[t][k] >= 0) {
+                EXPECT_EQ(std::wstring(errorDescription(indices[t][k])), wide(messageOf(t, k)));
+            }
+        }
+    }
+}

@@ -1,0 +1,56 @@
+#pragma once
+
+// Small grating characterisation documents for the schema tests.
+
+#include <nlohmann/json.hpp>
+
+namespace grating_documents {
+
+using json = nlohmann::json;
+
+inline json orders(json size, json data)
+{
+    return {{"_type", "matrix"}, {"_complex", false}, {"_size", size}, {"_data", data}};
+}
+
+inline json realMatrix(json size, json data)
+{
+    return {{"_type", "matrix"}, {"_complex", false}, {"_size", size}, {"_data", data}};
+}
+
+inline json cell(json data)
+{
+    return {{"_type", "cell"}, {"_data", data}};
+}
+
+// One half space: the (0, 0) order only, two polar angles, one phi, one
+// wavelength; R and T hold [theta, phi, wavelength, order, PolOut, PolIn].
+inline json halfSpace()
+{
+    json table = {{"_type", "matrix"}, {"_complex", true}, {"_size", {2, 1, 1, 1, 2, 2}}};
+    table["_data"] = json::array();
+    for (int k = 0; k < 16; ++k)
+        table["_data"].push_back(k % 3 == 0 ? 0.5 : 0.0);
+    return {{"R", table},
+            {"T", table},
+            {"list_orders_R", orders({1, 2}, {0, 0})},
+            {"list_orders_T", orders({1, 2}, {0, 0})},
+            {"wavelength", {5.5e-7}},
+            {"angle_definition", {{"theta", {0, 30}}, {"phi", {0}}}}};
+}
+
+// The smallest document the schema accepts.
+inline json minimalDocument()
+{
+    return {{"n_lower", 1.5},
+            {"n_upper", 1.0},
+            {"grat_results_lower", halfSpace()},
+            {"grat_results_upper", halfSpace()}};
+}
+
+inline json indexMap()
+{
+    return realMatrix({1, 2}, {1, 2});
+}
+
+}  // namespace grating_documents

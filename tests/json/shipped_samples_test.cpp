@@ -1,0 +1,20 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "GratingSchema.h"
+
+TEST(ShippedSamples, EverySampleFilePassesTheSchema)
+{
+    size_t samples = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(QUELBRANT_DATA_DIR)) {
+        if (entry.path().extension() != ".json")
+            continue;
+        ++samples;
+        std::ifstream file(entry.path());
+        const nlohmann::json document = nlohmann::json::parse(file);
+        EXPECT_NO_THROW(validateAgainstGratingSchema(document)) << entry.path();
+    }
+    EXPECT_GT(samples, 0u);
+}
