@@ -7,6 +7,7 @@
 #include <cstring>
 #include <type_traits>
 
+#include "GratingSurfaceAccess.h"
 #include "PluginTestSupport.h"
 #include "dirtyGratingWrapper.h"
 
@@ -130,16 +131,33 @@ TEST(PluginGpuView, ScalarsAxesOrdersAndTablesOfAOneDimensionalGrating)
 
 TEST(PluginGpuView, ViewsPointIntoTheSurfaceWithoutCopies)
 {
-    LoadedSurface surface("plugin-three-orders.json");
-    ASSERT_TRUE(surface.loaded()) << surface.failure();
-    const Wrapper first = wrapped(surface.instance());
-    const Wrapper second = wrapped(surface.instance());
-    for (int h = 0; h < 2; ++h) {
-        EXPECT_EQ(first.mHalfSpaces[h].mLambda.mData, second.mHalfSpaces[h].mLambda.mData);
-        EXPECT_EQ(first.mHalfSpaces[h].mThetaOrUxOrKx.mData.mData,
-                  second.mHalfSpaces[h].mThetaOrUxOrKx.mData.mData);
-        EXPECT_EQ(first.mHalfSpaces[h].mR.mData.mData, second.mHalfSpaces[h].mR.mData.mData);
-        EXPECT_EQ(first.mHalfSpaces[h].mT.mDims.mData, second.mHalfSpaces[h].mT.mDims.mData);
+    // Lossless upper side and position data give every view something to show.
+    for (const char* fixture : {"plugin-three-orders.json", "plugin-position-grid.json"}) {
+        SCOPED_TRACE(fixture);
+        LoadedSurface loaded(fixture);
+        ASSERT_TRUE(loaded.loaded()) << loaded.failure();
+        const GratingSurface& s = *static_cast<const GratingSurface*>(loaded.instance());
+        using A = GratingSurfaceAccess;
+        const Wrapper w = wrapped(loaded.instance());
+        for (int h = 0; h < 2; ++h) {
+            const Wrapper::HalfSpace& side = w.mHalfSpaces[h];
+            auto same = [](const auto& view, const auto& vector) {
+                return view.mSize == vector.size() && static_cast<const void*>(view.mData) == vector.data();
+            };
+            EXPECT_TRUE(same(side.mLambda, A::mLambda(s)[h]));
+            EXPECT_TRUE(same(side.mPhiOrUyOrKy, A::mPhiOrUyOrKy(s)[h]));
+            EXPECT_TRUE(same(side.mThetaOrUxOrKx.mData, A::mThetaOrUxOrKx(s)[h]));
+            EXPECT_TRUE(same(side.m_list_orders_Rn, A::m_list_orders_Rn(s)[h]));
+            EXPECT_TRUE(same(side.m_list_orders_Rm, A::m_list_orders_Rm(s)[h]));
+            EXPECT_TRUE(same(side.m_list_orders_Tn, A::m_list_orders_Tn(s)[h]));
+            EXPECT_TRUE(same(side.m_list_orders_Tm, A::m_list_orders_Tm(s)[h]));
+            EXPECT_TRUE(same(side.mR.mDims, A::mR(s)[h].m_size));
+            EXPECT_TRUE(same(side.mR.mData, A::mR(s)[h]));
+            EXPECT_TRUE(same(side.mT.mDims, A::mT(s)[h].m_size));
+            EXPECT_TRUE(same(side.mT.mData, A::mT(s)[h]));
+            EXPECT_EQ(side.mLossless, A::mLossless(s)[h]);
+        }
+        EXPECT_EQ(w.mAngleDef, static_cast<int>(A::mAngleDef(s)));
     }
 }
 
@@ -164,6 +182,11 @@ TEST(PluginGpuView, WavelengthDependentThetaOnOneSideOnly)
                 lower.mData.mData[i + 2 * k],
                 std::asin(lambdas[k] * inverseLambda0 * std::sin(thetas[i] * Pi / 180.0)) * 180.0 / Pi, 1e-9)
                 << "theta " << thetas[i] << ", lambda " << lambdas[k];
+
+    // ... and it is the surface's own table, not a copy.
+    const GratingSurface& s = *static_cast<const GratingSurface*>(surface.instance());
+    EXPECT_EQ(lower.mData.mData, GratingSurfaceAccess::mTheta(s)[0].data());
+    EXPECT_EQ(lower.mDims.mData, GratingSurfaceAccess::mTheta(s)[0].m_size.data());
 
     const auto& upper = w.mHalfSpaces[1].mThetaOrUxOrKx;
     EXPECT_EQ(upper.mDims.mSize, 0u);
