@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "ErrorTable.h"
 #include "orvik-plugin-exports.h"
 #include "sub-wavelength-orvik.h"
 
@@ -30,11 +31,6 @@ inline std::string narrow(const std::wstring& text)
     for (wchar_t c : text)
         out += (c >= 0x20 && c < 0x7F) || c == L'\n' ? static_cast<char>(c) : '?';
     return out;
-}
-
-inline size_t errorTableSize()
-{
-    return GratingSurface::ErrorDescriptions.size();
 }
 
 inline bool contains(const std::wstring& text, const std::wstring& part)
