@@ -62,7 +62,7 @@ struct GratingTables {
 IncidentLight sPolarisedFromBelow(double thetaDegrees)
 {
     const double theta = thetaDegrees * Pi / 180.0;
-    return {{std::sin(theta), 0.0, std::cos(theta)}, 500.0, 1.0, 1.0, false, 1.0, 0.0};
+    return {{std::sin(theta), 0.0, std::cos(theta)}, 500.0, 1.0, 1.0, false, 1.0, 0.0, false};
 }
 
 const ExpectedOrder* findOrder(const ExpectedOutcome& outcome, int n)
@@ -134,6 +134,24 @@ TEST(TraceRaysExpectation, UnpolarisedLightAveragesSAndP)
     light.es = 0.0;
     light.ep = 1.0;
     EXPECT_TRUE(expectedOutcome(g.view, light).orders.empty());
+}
+
+TEST(TraceRaysExpectation, XYTablesActOnCartesianComponents)
+{
+    // Held in X/Y, a block that passes only Ex: at 30 degrees in the x-z
+    // plane the S field is (0, -1, 0) and is stopped; the P field
+    // (cos 30, 0, -sin 30) passes its x part and leaves, along the same
+    // direction, as P of unit amplitude.
+    const GratingTables g({0.0}, {{0.0, 1.0, 0.0}}, true);
+    IncidentLight light = sPolarisedFromBelow(30.0);
+    light.tablesInXY = true;
+    EXPECT_TRUE(expectedOutcome(g.view, light).orders.empty());
+    light.es = 0.0;
+    light.ep = 1.0;
+    const ExpectedOutcome outcome = expectedOutcome(g.view, light);
+    ASSERT_EQ(outcome.orders.size(), 1u);
+    EXPECT_NEAR(outcome.orders[0].share, 1.0, 1e-12);
+    EXPECT_NEAR(outcome.orders[0].direction[0], 0.5, 1e-12);
 }
 
 TEST(TraceRaysExpectation, UnknownWhereTheViewCannotTell)

@@ -80,9 +80,43 @@ std::array<std::array<Complex, 2>, 2> jonesAt(const View::view_nd<View::dirtyCom
     return jones;
 }
 
-double powerOf(const std::array<std::array<Complex, 2>, 2>& jones, Complex es, Complex ep)
+using Direction = std::array<double, 3>;
+
+// S/P to X/Y for a direction: s = (sin phi, -cos phi, 0) and
+// p = (cos theta cos phi, cos theta sin phi, -sin theta), phi = atan2(uy, ux).
+void spToXY(Complex& first, Complex& second, const Direction& u)
 {
-    return std::norm(jones[0][0] * es + jones[0][1] * ep) + std::norm(jones[1][0] * es + jones[1][1] * ep);
+    const double phi = std::atan2(u[1], u[0]);
+    const double s = std::sin(phi), c = std::cos(phi);
+    const Complex x = s * first + (c * u[2]) * second;
+    const Complex y = -c * first + (s * u[2]) * second;
+    first = x;
+    second = y;
+}
+
+// The inverse, for a direction that is not grazing.
+void xyToSP(Complex& first, Complex& second, const Direction& u)
+{
+    const double phi = std::atan2(u[1], u[0]);
+    const double s = std::sin(phi), c = std::cos(phi);
+    const Complex sAmplitude = s * first - c * second;
+    const Complex pAmplitude = (c * first + s * second) / u[2];
+    first = sAmplitude;
+    second = pAmplitude;
+}
+
+// Power of an order leaving along `out` for the incident S/P field (es, ep)
+// arriving along `in`.
+double powerOf(const std::array<std::array<Complex, 2>, 2>& jones, Complex es, Complex ep,
+               const Direction& in, const Direction& out, bool inXY)
+{
+    if (inXY)
+        spToXY(es, ep, in);
+    Complex first = jones[0][0] * es + jones[0][1] * ep;
+    Complex second = jones[1][0] * es + jones[1][1] * ep;
+    if (inXY)
+        xyToSP(first, second, out);
+    return std::norm(first) + std::norm(second);
 }
 
 std::string checkShape(const View::HalfSpace& side, const Family& family)
@@ -105,6 +139,7 @@ std::string checkShape(const View::HalfSpace& side, const Family& family)
 ExpectedOutcome expectedOutcome(const dirtyGratingWrapper& view, const IncidentLight& light)
 {
     ExpectedOutcome outcome;
+    outcome.tablesInXY = light.tablesInXY;
     const std::array<double, 3>& dir = light.direction;
 
     // Side the ray comes from, as the library decides it: by the direction,
@@ -182,14 +217,17 @@ ExpectedOutcome expectedOutcome(const dirtyGratingWrapper& view, const IncidentL
                 const double u2 = ux * ux + uy * uy;
                 if (!(u2 < 1.0))
                     continue;  // evanescent
+                const double uz = std::sqrt(1.0 - u2) * (family.reflected ? -zSign : zSign);
+                const Direction out = {ux, uy, uz};
                 const auto jones = jonesAt(*family.table, at, i, j);
-                const double power = light.unpolarised
-                                         ? 0.5 * (powerOf(jones, 1.0, 0.0) + powerOf(jones, 0.0, 1.0))
-                                         : powerOf(jones, light.es, light.ep);
+                auto powerFor = [&](Complex es, Complex ep) {
+                    return powerOf(jones, es, ep, dir, out, light.tablesInXY);
+                };
+                const double power = light.unpolarised ? 0.5 * (powerFor(1.0, 0.0) + powerFor(0.0, 1.0))
+                                                       : powerFor(light.es, light.ep);
                 if (power <= 0.0)
                     continue;
-                const double uz = std::sqrt(1.0 - u2) * (family.reflected ? -zSign : zSign);
-                outcome.orders.push_back({family.reflected, n, m, {ux, uy, uz}, power});
+                outcome.orders.push_back({family.reflected, n, m, out, power});
                 total += power;
             }
         }

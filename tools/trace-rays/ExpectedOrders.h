@@ -5,8 +5,10 @@
 // orders (grating equation) and the share of rays each should receive.
 //
 // The view carries neither the polarisation basis the tables are held in nor
-// the interpolation switches, so the expectation assumes S/P Jones blocks
-// interpolated multilinearly along every axis (the file format's defaults).
+// the interpolation switches. The caller names the basis (the loader holds
+// unit-vector and k-vector grids in X/Y; polar grids in S/P unless the file
+// asks for X/Y); interpolation is taken as multilinear along every axis (the
+// file format's default).
 
 #include <array>
 #include <complex>
@@ -21,6 +23,7 @@ struct IncidentLight {
     double n1, n2;
     bool unpolarised;  // random linear polarisation per ray
     std::complex<double> es, ep;
+    bool tablesInXY;  // Jones blocks act on (Ex, Ey) rather than on (Es, Ep)
 };
 
 struct ExpectedOrder {
@@ -33,7 +36,8 @@ struct ExpectedOrder {
 struct ExpectedOutcome {
     std::string unknownReason;  // empty when the tables could be read for this ray
     std::vector<ExpectedOrder> orders;
-    double lostShare = 0.0;  // rays for which no ray leaves
+    double lostShare = 0.0;   // rays for which no ray leaves
+    bool tablesInXY = false;  // the basis the expectation took the tables in
     bool known() const { return unknownReason.empty(); }
 };
 

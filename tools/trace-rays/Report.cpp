@@ -181,9 +181,10 @@ OutcomeReport reportOutcomes(const RayTally& tally, const ExpectedOutcome& expec
         "\ncode: negative reflected, positive transmitted, 0 no ray leaves; 1 the specular zeroth order or\n"
         "the Fresnel fallback, 6 any other order. energy: mean outgoing energy of a ray (incident 1).\n";
     if (expected.known())
-        table +=
-            "expected: share of rays the tables give for this incidence (S/P Jones blocks, multilinear\n"
-            "interpolation); dev: deviation of the share in binomial standard errors.\n";
+        table += std::string("expected: share of rays the tables give for this incidence (") +
+                 (expected.tablesInXY ? "X/Y" : "S/P") +
+                 " Jones blocks, multilinear\n"
+                 "interpolation); dev: deviation of the share in binomial standard errors.\n";
     else
         table += "expected: not available, " + expected.unknownReason + ".\n";
     return report;

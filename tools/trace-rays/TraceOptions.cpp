@@ -122,6 +122,14 @@ TraceOptions parseTraceOptions(const std::vector<std::string>& arguments, TraceO
             options.xMm = parseNumber(option, value());
         } else if (option == "--y") {
             options.yMm = parseNumber(option, value());
+        } else if (option == "--table-basis") {
+            const std::string& basis = value();
+            if (basis == "sp")
+                options.tablesInXY = false;
+            else if (basis == "xy")
+                options.tablesInXY = true;
+            else
+                throw std::invalid_argument("--table-basis is sp or xy, not \"" + basis + "\"");
         } else if (option == "--check") {
             options.checkSigmas = parseNumber(option, value());
             if (*options.checkSigmas <= 0.0)
@@ -174,6 +182,8 @@ std::string usageText(const TraceOptions& d)
             "                       (default: the file's indices for that side)\n"
             "  --x MM, --y MM       hit point on the surface in mm (default 0, 0)\n"
             "  --seed N             seed for the random polarisations of unpolarised light\n"
+            "  --table-basis sp|xy  basis the loaded tables are held in, for the expected column\n"
+            "                       (default: xy for unit-vector and k-vector grids, else sp)\n"
             "  --check SIGMAS       fail (exit 3) when a share differs from the tables' expectation by\n"
             "                       more than SIGMAS standard errors, or rays go where none are expected\n"
             "  -h, --help           this text\n";

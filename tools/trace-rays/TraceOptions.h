@@ -30,7 +30,10 @@ struct TraceOptions {
     std::complex<double> ep{0.0, 0.0};
     std::optional<double> n1, n2;  // default: the file's indices for the chosen side
     double xMm = 0.0, yMm = 0.0;   // hit point in host units (mm)
-    std::uint64_t seed = 1;        // drives only the random polarisations of unpolarised light
+    // Basis the tables are held in, for the expectation only; default: X/Y
+    // for unit-vector and k-vector grids, S/P for polar grids.
+    std::optional<bool> tablesInXY;
+    std::uint64_t seed = 1;  // drives only the random polarisations of unpolarised light
     // When set: exit with CheckFailed if the outcome disagrees with the
     // tables by more than this many standard errors.
     std::optional<double> checkSigmas;

@@ -140,8 +140,12 @@ int run(const TraceOptions& options)
         return LibraryFailure;
     }
 
-    IncidentLight light{setup.direction,   setup.wavelengthNm, setup.n1, setup.n2,
-                        setup.unpolarised, setup.es,           setup.ep};
+    // The loader holds unit-vector and k-vector grids in X/Y; a polar grid
+    // stays in S/P unless its file asks otherwise, which the view does not show.
+    const bool polarGrid = view.mAngleDef == 0;
+    IncidentLight light{
+        setup.direction,   setup.wavelengthNm, setup.n1, setup.n2,
+        setup.unpolarised, setup.es,           setup.ep, options.tablesInXY.value_or(!polarGrid)};
     const OutcomeReport report = reportOutcomes(result.tally, expectedOutcome(view, light),
                                                 options.checkSigmas.value_or(DefaultSigmas));
     std::cout << "\n" << report.table << "\n";
