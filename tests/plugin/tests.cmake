@@ -1,8 +1,12 @@
 # Checks on the plug-in as a host sees it: the built library's export table,
 # and the host stand-in trace-rays driving the library it loads by path.
 
-# The stand-in's own logic (its expectation from the GPU view) is unit-tested here.
+# The stand-in's own logic (its expectation from the GPU view) is unit-tested
+# here, and its loader opens the built shared library for the tests that
+# cross the module boundary.
 target_link_libraries(${target} PRIVATE trace_rays_core)
+target_compile_definitions(${target} PRIVATE QUELBRANT_PLUGIN_LIBRARY="$<TARGET_FILE:quelbrant-sub-wavelength>")
+add_dependencies(${target} quelbrant-sub-wavelength)
 
 if(WIN32)
   set(QUELBRANT_EXPORT_CHECK -DFORMAT=pe -DTOOL=${CMAKE_OBJDUMP})
