@@ -9,7 +9,7 @@
 
 #include "PluginLibrary.h"
 #include "PluginTestSupport.h"
-#include "WideText.h"
+#include "Utf8Conversion.h"
 
 namespace {
 

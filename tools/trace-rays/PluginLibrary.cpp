@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-#include "WideText.h"
+#include "Utf8Conversion.h"
 
 #if defined(_WIN32)
 #include <windows.h>

@@ -14,7 +14,7 @@
 #include "RayTracer.h"
 #include "Report.h"
 #include "TraceOptions.h"
-#include "WideText.h"
+#include "Utf8Conversion.h"
 
 #if defined(_WIN32)
 #include <io.h>

@@ -1,4 +1,4 @@
-#include "WideText.h"
+#include "Utf8Conversion.h"
 
 #include <cstdint>
 #include <type_traits>
