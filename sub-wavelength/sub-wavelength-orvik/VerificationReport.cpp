@@ -233,29 +233,32 @@ struct NodeTotals {
     double p = 0.0;
 };
 
-// Power, real and imaginary lines of every order of one family (R or T) at
-// grid node (j, i, k), each order for every position (innermost).
-void writeFamily(std::ostream& out, const ReportHalfSpace& half, char family, bool withPosition, size_t j,
-                 size_t i, size_t k, NodeTotals& totals)
+// One family of orders (reflected or transmitted) of a side.
+struct OrderFamily {
+    char label;  // 'R' or 'T'
+    const std::vector<int>& n;
+    const std::vector<int>& m;
+    BlockAddress address;
+};
+
+// Power, real and imaginary lines of every order of one family at grid
+// node (j, i, k), each order for every position (innermost).
+void writeFamily(std::ostream& out, const ReportHalfSpace& half, const OrderFamily& family, bool withPosition,
+                 size_t j, size_t i, size_t k, NodeTotals& totals)
 {
-    const bool reflected = family == 'R';
-    const NdArrayComplex& table = reflected ? half.R : half.T;
-    const std::vector<int>& n = reflected ? half.Rn : half.Tn;
-    const std::vector<int>& m = reflected ? half.Rm : half.Tm;
-    const BlockAddress address(table, withPosition);
     const std::string indent(ContinuationIndent + (withPosition ? PositionWidth : 0), ' ');
     std::complex<double> channel[4];
-    for (size_t a = 0; a < n.size(); ++a) {
-        for (size_t b = 0; b < m.size(); ++b) {
-            for (size_t q = 0; q < address.positions(); ++q) {
-                address.read(q, j, i, k, a, b, channel);
+    for (size_t a = 0; a < family.n.size(); ++a) {
+        for (size_t b = 0; b < family.m.size(); ++b) {
+            for (size_t q = 0; q < family.address.positions(); ++q) {
+                family.address.read(q, j, i, k, a, b, channel);
                 if (withPosition)
                     out << std::setw(PositionWidth) << q;
                 out << std::setprecision(AxisPrecision) << std::setw(AxisWidth) << half.lambda[k]
                     << std::setw(AxisWidth) << half.thetaOrUxOrKx[j] << std::setw(AxisWidth)
                     << half.phiOrUyOrKy[i];
-                out << "   " << family << "(" << std::setw(OrderWidth) << n[a] << "," << std::setw(OrderWidth)
-                    << m[b] << ")"
+                out << "   " << family.label << "(" << std::setw(OrderWidth) << family.n[a] << ","
+                    << std::setw(OrderWidth) << family.m[b] << ")"
                     << "    [" << std::setprecision(ChannelPrecision);
                 writeChannels(out, channel, [](std::complex<double> z) { return std::norm(z); });
                 out << indent << "[";
@@ -274,13 +277,15 @@ void writeEfficiencySection(std::ostream& out, const char* side, GratingSurface:
 {
     out << "=== Efficiency for " << side << " incidence ===\n";
     writeEfficiencyHeader(out, angleDef, withPosition);
+    const OrderFamily reflected{'R', half.Rn, half.Rm, BlockAddress(half.R, withPosition)};
+    const OrderFamily transmitted{'T', half.Tn, half.Tm, BlockAddress(half.T, withPosition)};
     for (size_t k = 0; k < half.lambda.size(); ++k) {
         for (size_t j = 0; j < half.thetaOrUxOrKx.size(); ++j) {
             for (size_t i = 0; i < half.phiOrUyOrKy.size(); ++i) {
                 // With position data the totals run over every position.
                 NodeTotals totals;
-                writeFamily(out, half, 'R', withPosition, j, i, k, totals);
-                writeFamily(out, half, 'T', withPosition, j, i, k, totals);
+                writeFamily(out, half, reflected, withPosition, j, i, k, totals);
+                writeFamily(out, half, transmitted, withPosition, j, i, k, totals);
                 out << std::setprecision(TotalPrecision);
                 out << "Total output for S input: " << totals.s << '\n';
                 out << "Total output for P input: " << totals.p << '\n';

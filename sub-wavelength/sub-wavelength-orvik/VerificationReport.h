@@ -9,6 +9,7 @@
 
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "NdArray.h"
@@ -72,3 +73,8 @@ struct ReportInput {
 // std::out_of_range when a table's extents disagree with its axes and
 // order lists (tables prepared by the loader always agree).
 bool writeVerificationReport(std::ostream& out, const ReportInput& input);
+
+// The data file's path as the report writes it: UTF-8. A value that is no
+// Unicode character (an unpaired surrogate, which a Windows file name may
+// hold) is written as U+FFFD, so the report still names the file.
+std::string reportTextOfPath(std::wstring_view path);
