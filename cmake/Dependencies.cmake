@@ -6,7 +6,7 @@ find_package(Threads REQUIRED)
 
 set(QUELBRANT_THIRD_PARTY_INCLUDE ${CMAKE_BINARY_DIR}/third-party-include)
 file(MAKE_DIRECTORY ${QUELBRANT_THIRD_PARTY_INCLUDE})
-foreach(dir nlohmann valijson)
+foreach(dir nlohmann valijson boost)
   if(NOT EXISTS /usr/include/${dir})
     message(FATAL_ERROR "/usr/include/${dir} is missing: run scripts/install-deps")
   endif()
