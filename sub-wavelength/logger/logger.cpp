@@ -1,56 +1,46 @@
 #include "logger.h"
 
-#include <cstdlib>
-#include <ctime>
+#include <chrono>
+#include <cstdio>
+
+#include "LogTime.h"
 
 #if defined(_WIN32)
 #include <windows.h>
-#else
-#include <pthread.h>
 #endif
-
-// Minimal first cut; hardened separately.
 
 namespace {
 
-std::string getEnvVar(const std::string& name)
+// Longest a writer sleeps between passes when nothing wakes it.
+constexpr std::chrono::milliseconds WriterWakeInterval{100};
+
+// Starts a verbose log: a header line, then an empty line.
+const char* const VerboseHeader = "Variable name, Value, Comment\n";
+
+std::time_t systemTime()
 {
-    const char* value = std::getenv(name.c_str());
-    return value ? std::string(value) : std::string();
+    return std::time(nullptr);
 }
 
-std::tm localTime(std::time_t t)
+// Once a writer runs, the library stays loaded until the process ends. A
+// DLL's static objects are destroyed in the loader's unload notification,
+// under the loader lock, and a thread cannot end while another holds that
+// lock: joining the writer there would hang the host's FreeLibrary for ever.
+// What becomes of the logger at process exit: see getLogger.
+void keepLibraryLoaded()
 {
-    std::tm out{};
 #if defined(_WIN32)
-    localtime_s(&out, &t);
-#else
-    localtime_r(&t, &out);
+    HMODULE module = nullptr;
+    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
+                       reinterpret_cast<LPCWSTR>(&keepLibraryLoaded), &module);
 #endif
-    return out;
 }
 
 }  // namespace
 
-std::tuple<bool, bool, int, std::string> getLogConfigurationFromEnvironment()
-{
-    const std::string debugPath = getEnvVar("QUELBRANT_VREL_DEBUG_PATH");
-    const std::string debugMaxLines = getEnvVar("QUELBRANT_VREL_DEBUG_MAX");
-    const std::string debugVerboseMode = getEnvVar("QUELBRANT_VREL_DEBUG_VERBOSE");
-    int lineCount = -1;
-    if (!debugMaxLines.empty()) {
-        try {
-            lineCount = std::stoi(debugMaxLines, nullptr, 10);
-        } catch (const std::exception&) {
-            lineCount = -1;
-        }
-    }
-    const bool verbose = !debugVerboseMode.empty();
-    const bool enabled = !debugPath.empty() || !debugMaxLines.empty() || verbose;
-    return {enabled, verbose, lineCount, debugPath};
-}
+Logger::Logger() : Logger(&systemTime) {}
 
-Logger::Logger()
+Logger::Logger(Clock clock) : mClock(clock)
 {
     bool enabled = false;
     bool verbose = false;
@@ -64,11 +54,14 @@ Logger::Logger()
 Logger::~Logger()
 {
     stop();
+    writeLeftoverLines();
 }
 
 void Logger::setLogPath(const std::string& path)
 {
     std::lock_guard<std::mutex> lock(mMutex);
+    if (path != mPath)
+        mOpenFailureReported = false;
     mPath = path;
 }
 
@@ -80,32 +73,69 @@ bool Logger::isLogPathDefined() const
 
 bool Logger::start()
 {
+    return startWriter() == StartResult::started;
+}
+
+Logger::StartResult Logger::startWriter()
+{
+    // A running writer implies an open file: no lock on the common path.
+    if (mIsRunning.load())
+        return StartResult::startedBefore;
     std::lock_guard<std::mutex> lock(mMutex);
-    if (!isEnabled() || mFileStream.is_open())
-        return false;
-    const std::tm tm = localTime(std::time(nullptr));
-#if defined(_WIN32)
-    const char separator = '\\';
-#else
-    const char separator = '/';
-#endif
-    const std::string name = mPath + separator + std::to_string(tm.tm_year + 1900) + "_" +
-                             std::to_string(tm.tm_mon + 1) + "_" + std::to_string(tm.tm_mday) + "_" +
-                             std::to_string(tm.tm_hour) + "-" + std::to_string(tm.tm_min) + "_log.csv";
+    if (!isEnabled())
+        return StartResult::disabled;
+    if (mFileStream.is_open())
+        return StartResult::startedBefore;
+
+    const std::string name = makeLogFileName(mPath, localTime(mClock()));
+    // Append: a writer started earlier in the same minute, by this process
+    // or another, keeps its lines.
     mFileStream.open(name, std::ios::out | std::ios::app);
-    if (!mFileStream.is_open())
-        return false;
-    if (isEnabled() && isVerbose())
-        mMessages.push_back("Variable name, Value, Comment\n");
+    if (!mFileStream.is_open()) {
+        // The host call that logs goes on; the failure is told once per
+        // directory, and every later line tries the file again.
+        if (!mOpenFailureReported) {
+            std::fprintf(stderr, "Could not open file %s\n", name.c_str());
+            std::fflush(stderr);
+            mOpenFailureReported = true;
+        }
+        return StartResult::fileNotOpened;
+    }
+    mOpenFailureReported = false;
+
     mIsRunning = true;
     try {
         mThread = std::thread(&Logger::run, this);
     } catch (...) {
         mIsRunning = false;
         mFileStream.close();
-        return false;
+        return StartResult::writerNotCreated;
     }
-    return true;
+    mWriterActive = true;
+    keepLibraryLoaded();
+    // The writer cannot take the queue before this lock is released. Lines
+    // queued while no writer ran come after the header; the count of those
+    // that did not fit stands where they would have been.
+    if (isVerbose()) {
+        mMessages.push_front(VerboseHeader);
+        ++mQueuedLines;
+    }
+    if (const std::size_t dropped = mDroppedLines.load(); dropped > 0) {
+        std::ostringstream note;
+        streamThreadTag(note);
+        note << makeTimeStamp() << dropped << " lines dropped before the log file was opened";
+        mMessages.push_back(note.str());
+        ++mQueuedLines;
+    }
+    return StartResult::started;
+}
+
+bool Logger::admitsLine()
+{
+    if (startWriter() != StartResult::fileNotOpened)
+        return true;
+    ++mDroppedLines;
+    return false;
 }
 
 void Logger::stop()
@@ -121,37 +151,123 @@ void Logger::stop()
     }
 }
 
+void Logger::flush()
+{
+    std::unique_lock<std::mutex> lock(mMutex);
+    const std::uint64_t target = mQueuedLines;
+    mWrittenCv.wait(lock, [&] { return mWrittenLines >= target || !mWriterActive; });
+}
+
 void Logger::run()
 {
-    while (isRunning()) {
-        const std::string line = popMessage();
-        if (!line.empty())
-            mFileStream << line << std::endl;
+    bool isLastPass = false;
+    while (!isLastPass) {
+        const std::deque<std::string> lines = popMessage(isLastPass);
+        writeLines(lines);
+        markWritten(lines.size(), isLastPass);
     }
-    mFileStream.flush();
 }
 
 void Logger::enqueue(std::string&& line)
 {
     std::lock_guard<std::mutex> lock(mMutex);
+    if (!mIsRunning && mMessages.size() >= MaxLinesWithoutWriter) {
+        ++mDroppedLines;
+        return;
+    }
     mMessages.push_back(std::move(line));
+    ++mQueuedLines;
     mCv.notify_one();
 }
 
-std::string Logger::popMessage()
+// Every queued line, oldest first, after waiting up to WriterWakeInterval
+// for a line or for stop(). The queue is swapped out, so producers wait only
+// for the swap, not for the writing. Once stop() was called this pass takes
+// everything queued before it and is the writer's last.
+std::deque<std::string> Logger::popMessage(bool& isLastPass)
 {
+    std::deque<std::string> lines;
     std::unique_lock<std::mutex> lock(mMutex);
-    mCv.wait_for(lock, std::chrono::milliseconds(100));
-    if (mMessages.empty())
-        return {};
-    std::string result = std::move(mMessages.front());
-    mMessages.pop_front();
-    while (!mMessages.empty()) {
-        result += "\n" + mMessages.front();
-        mMessages.pop_front();
-    }
-    return result;
+    mCv.wait_for(lock, WriterWakeInterval, [this] { return !mMessages.empty() || !mIsRunning; });
+    isLastPass = !mIsRunning;
+    lines.swap(mMessages);
+    return lines;
 }
+
+void Logger::markWritten(std::size_t lineCount, bool isLastPass)
+{
+    {
+        std::lock_guard<std::mutex> lock(mMutex);
+        mWrittenLines += lineCount;
+        if (isLastPass)
+            mWriterActive = false;
+    }
+    mWrittenCv.notify_all();
+}
+
+// After the writer has ended: lines queued after its last pass, i.e. after
+// stop(), reach the file when the logger goes.
+void Logger::writeLeftoverLines()
+{
+    std::deque<std::string> lines;
+    {
+        std::lock_guard<std::mutex> lock(mMutex);
+        lines.swap(mMessages);
+    }
+    if (mFileStream.is_open())
+        writeLines(lines);
+}
+
+// Each line followed by its line feed; one flush for the batch.
+void Logger::writeLines(const std::deque<std::string>& lines)
+{
+    if (lines.empty())
+        return;
+    for (const std::string& line : lines)
+        mFileStream << line << '\n';
+    mFileStream.flush();
+}
+
+#if defined(_WIN32)
+
+namespace {
+
+// True while the process ends (ExitProcess): the system has then already
+// ended every other thread.
+bool processIsEnding()
+{
+    using Query = BOOLEAN(WINAPI*)();
+    // Through void(*)(), the generic function pointer type, as FARPROC's
+    // declared signature differs.
+    const auto query = reinterpret_cast<Query>(reinterpret_cast<void (*)()>(
+        GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "RtlDllShutdownInProgress")));
+    return query != nullptr && query();
+}
+
+// Once a writer ran, the library stays loaded (keepLibraryLoaded) and the
+// logger is destroyed only when the process ends. The system has ended the
+// writer by then, possibly in the middle of its work with the mutex, the
+// condition variables or the file buffer; stopping or destroying them could
+// hang the exit, so that logger is left as it is. The writer normally takes
+// each line within microseconds of its queuing.
+struct ProcessLogger {
+    Logger* logger = new Logger;
+    ~ProcessLogger()
+    {
+        if (!(processIsEnding() && logger->isRunning()))
+            delete logger;
+    }
+};
+
+}  // namespace
+
+Logger& getLogger()
+{
+    static ProcessLogger processLogger;
+    return *processLogger.logger;
+}
+
+#else
 
 Logger& getLogger()
 {
@@ -159,19 +275,4 @@ Logger& getLogger()
     return logger;
 }
 
-std::string makeTimeStamp()
-{
-    const std::tm tm = localTime(std::time(nullptr));
-    std::ostringstream out;
-    out << "[" << std::put_time(&tm, "%Y-%m-%d %H:%M:%S") << "] ";
-    return out.str();
-}
-
-unsigned long long currentThreadNumber()
-{
-#if defined(_WIN32)
-    return static_cast<unsigned long long>(GetCurrentThreadId());
-#else
-    return static_cast<unsigned long long>(pthread_self());
 #endif
-}

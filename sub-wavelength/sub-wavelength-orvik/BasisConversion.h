@@ -1,0 +1,44 @@
+#pragma once
+
+// Conversion of a whole dense R or T table between the S/P and the X/Y
+// polarisation basis, done once after loading when the file's data basis
+// differs from the basis the tables are interpolated in.
+//
+// Convention for a direction u (see FieldBasisConversions.h):
+//   phi = atan2(uy, ux), s = (sin phi, -cos phi, 0),
+//   p = (uz cos phi, uz sin phi, -sin theta).
+// Each 2 x 2 block [PolOut, PolIn] becomes Aout * M * Bin: Bin takes the
+// incident field from the target basis to the data basis (incident
+// direction), M applies the coefficients, Aout takes the outgoing field of
+// that order to the target basis (outgoing direction from the grating
+// equation). Blocks of four zeros (orders the file did not list) are left
+// alone. |uz| is floored at 1e-05 on both sides, so grazing and evanescent
+// directions convert with finite, large factors instead of dividing by 0.
+
+#include <vector>
+
+#include "NdArray.h"
+#include "sub-wavelength-orvik.h"
+
+// RT: dense table [position] x A1 x A2 x L x Nn x Nm x 2 x 2, converted in
+// place. theta/phi/lambda: the side's sorted axes (theta and phi in degrees
+// for POLAR, ux/uy for UNIT_VECTOR, kx/ky in 1/m otherwise); lambda in m.
+// nn, nm: the table's order vectors. nk1x..nk2y: reciprocal lattice vectors
+// in 1/m, one entry per position (one entry without position data).
+// indexIn/indexOut: refractive index of the incident medium and of the
+// medium the orders leave into. incidentFromUpper: light travels towards -z.
+// signOfOutputUz: sign of uz of the outgoing orders (-1 reflected into the
+// lower side or transmitted from the upper side, +1 otherwise).
+// convertSPtoXY: true S/P -> X/Y, false X/Y -> S/P.
+//
+// Throws std::out_of_range, before changing anything, when the table does
+// not have 7 (with position data 8) dimensions with 2 x 2 polarisation
+// blocks, or when an axis, order vector or lattice list is shorter than the
+// table extent it labels.
+void convertRTBetweenBases(NdArrayComplex& RT, const std::vector<double>& theta,
+                           const std::vector<double>& phi, const std::vector<double>& lambda,
+                           const std::vector<int>& nn, const std::vector<int>& nm, bool mXyVarOrParScan,
+                           const std::vector<double>& nk1x, const std::vector<double>& nk1y,
+                           const std::vector<double>& nk2x, const std::vector<double>& nk2y,
+                           GratingSurface::AngleDefinition angleDef, double indexIn, double indexOut,
+                           bool incidentFromUpper, double signOfOutputUz, bool convertSPtoXY);

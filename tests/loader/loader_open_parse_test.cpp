@@ -1,0 +1,153 @@
+// Opening, parsing and validating a grating file: the first failures a load
+// can meet, before any key is read.
+
+#include <gtest/gtest.h>
+
+#include "GratingSchema.h"
+#include "LoaderTestSupport.h"
+
+using namespace loadertest;
+
+namespace {
+
+const std::string CannotOpen = "Unable to open or access file";
+const std::string NotJson = "Grating data file is not valid JSON format(2):\n";
+const std::string SchemaFailed = "Schema validation failed, here is why:\n";
+
+bool startsWith(const std::string& text, const std::string& prefix)
+{
+    return text.compare(0, prefix.size(), prefix) == 0;
+}
+
+std::string nested(size_t depth)
+{
+    return std::string(depth, '[') + std::string(depth, ']');
+}
+
+}  // namespace
+
+TEST(LoaderOpen, MissingFileBuildsNothing)
+{
+    TempDir dir;
+    LoadOutcome outcome = load(dir.path() / "no-such-file.json");
+    EXPECT_EQ(outcome.surface, nullptr);
+    EXPECT_EQ(outcome.message, CannotOpen);
+    // The error is the load's last entry.
+    ASSERT_FALSE(outcome.entries.empty());
+    EXPECT_EQ(outcome.entries.back(), CannotOpen);
+}
+
+TEST(LoaderOpen, FolderIsNoFile)
+{
+    TempDir dir;
+    EXPECT_EQ(load(dir.path()).message, CannotOpen);
+}
+
+TEST(LoaderOpen, NullNameIsNoFile)
+{
+    EXPECT_EQ(loadWide(nullptr).message, CannotOpen);
+}
+
+TEST(LoaderOpen, NameThatIsNoTextIsReportedNotThrown)
+{
+    // A lone surrogate half has no UTF-8 form; the host still gets an error
+    // index, not a foreign exception. Windows opens by the wide name itself,
+    // which may hold one, and simply finds no such file.
+    std::wstring name = L"grating";
+    name += static_cast<wchar_t>(0xDC00);
+    name += L".json";
+    LoadOutcome outcome = loadWide(name.c_str());
+    EXPECT_FALSE(outcome.threwSomethingElse);
+#if defined(_WIN32)
+    EXPECT_EQ(outcome.message, CannotOpen);
+#else
+    EXPECT_TRUE(startsWith(outcome.message, CannotOpen + " (")) << outcome.message;
+#endif
+}
+
+TEST(LoaderOpen, NonAsciiPathIsOpened)
+{
+    // Greek, CJK and an accented Latin letter: outside any single-byte code
+    // page, so this only opens by the full Unicode name.
+    TempDir dir;
+    const std::filesystem::path folder =
+        dir.path() / std::filesystem::u8path(u8"gitter-\u03b1\u03b2-\u65e5\u672c-\u00e9");
+    std::filesystem::create_directories(folder);
+    const std::filesystem::path file = folder / std::filesystem::u8path(u8"d\u00fcnn-\u03bb.json");
+    std::ofstream(file) << document().dump();
+    LoadOutcome outcome = load(file);
+    EXPECT_NE(outcome.surface, nullptr) << outcome.message;
+}
+
+TEST(LoaderParse, TruncatedDocumentNamesTheParseError)
+{
+    TempDir dir;
+    LoadOutcome outcome = load(dir.writeText("g.json", "{"));
+    EXPECT_EQ(outcome.surface, nullptr);
+    EXPECT_TRUE(startsWith(outcome.message, NotJson)) << outcome.message;
+    EXPECT_NE(outcome.message.find("parse error"), std::string::npos) << outcome.message;
+}
+
+TEST(LoaderParse, EmptyFileIsNotJson)
+{
+    TempDir dir;
+    EXPECT_TRUE(startsWith(load(dir.writeText("g.json", "")).message, NotJson));
+}
+
+TEST(LoaderParse, HundredThousandNestedArraysAreRejectedWithoutCrashing)
+{
+    // The parse holds any depth; the schema check refuses it before any
+    // recursive walk (validation, copies, error texts) could overrun the
+    // stack.
+    TempDir dir;
+    LoadOutcome outcome = load(dir.writeText("g.json", nested(100000)));
+    EXPECT_TRUE(startsWith(outcome.message, SchemaFailed + "At /0/0/0/0")) << outcome.message;
+}
+
+TEST(LoaderParse, DeepNestingInsideAnIgnoredMemberIsRejected)
+{
+    // Members the format does not name are otherwise ignored, but their
+    // depth is limited all the same.
+    json doc = document();
+    std::string text = doc.dump();
+    text.insert(1, "\"description\": " + nested(100000) + ", ");
+    TempDir dir;
+    LoadOutcome outcome = load(dir.writeText("g.json", text));
+    EXPECT_TRUE(startsWith(outcome.message, SchemaFailed + "At /description/0/0/0")) << outcome.message;
+}
+
+TEST(LoaderParse, NestingUpToTheLimitIsAccepted)
+{
+    // The document root is level 1, so a member may hold the remaining
+    // levels.
+    const std::string valid = document().dump();
+    std::string text = valid;
+    text.insert(1, "\"description\": " + nested(MaxDocumentNesting - 1) + ", ");
+    TempDir dir;
+    LoadOutcome outcome = load(dir.writeText("g.json", text));
+    EXPECT_NE(outcome.surface, nullptr) << outcome.message;
+
+    text = valid;
+    text.insert(1, "\"description\": " + nested(MaxDocumentNesting) + ", ");
+    const std::string message = load(dir.writeText("g2.json", text)).message;
+    EXPECT_TRUE(startsWith(message, SchemaFailed + "At /description/0/0/0")) << message;
+}
+
+TEST(LoaderParse, SchemaViolationIsReportedBeforeAnyKeyIsRead)
+{
+    json doc = document();
+    doc.erase("n_lower");
+    LoadOutcome outcome = loadDocument(doc);
+    EXPECT_TRUE(startsWith(outcome.message, SchemaFailed + "At ")) << outcome.message;
+    // Nothing of the document was read: no getter left a note.
+    EXPECT_EQ(outcome.entries.size(), 1u);
+}
+
+TEST(LoaderParse, KeysTheFormatDoesNotNameAreIgnored)
+{
+    json doc = document();
+    doc["vendor_notes"] = {{"anything", json::array({1, "two", nullptr})}};
+    doc["grat_results_lower"]["solver"] = "rcwa";
+    doc["grat_results_upper"]["angle_definition"]["comment"] = 3;
+    EXPECT_NE(loadDocument(doc).surface, nullptr);
+}
