@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -288,4 +289,30 @@ TEST(VerificationReportFile, NumbersIgnoreTheGlobalLocale)
     ASSERT_TRUE(written);
     EXPECT_EQ(reportText(fs::path(dataFile)),
               withPathLine(expectedReport("polar-two-angles.txt"), utf8FromWide(dataFile)));
+}
+
+// The report is a text file of the platform: CR LF line ends on Windows, as
+// in the note the lens-design adapters append to it, LF elsewhere.
+TEST(VerificationReportFile, LineEndsOfThePlatform)
+{
+    ScratchDirectory dir;
+    auto surface = loadSurface(fixturePath("polar-two-angles.json"));
+    ASSERT_TRUE(surface);
+    const std::wstring dataFile = dir.wide("grating.json");
+    ASSERT_TRUE(surface->export_verify_data(dataFile));
+    const std::string bytes = readFile(fs::path(dataFile + L".log").string());
+    const std::string text = reportText(fs::path(dataFile));
+    const size_t lines = static_cast<size_t>(std::count(text.begin(), text.end(), '\n'));
+    ASSERT_GT(lines, 60u);
+#if defined(_WIN32)
+    const std::string lineEnd = "\r\n";
+#else
+    const std::string lineEnd = "\n";
+#endif
+    size_t found = 0;
+    for (size_t at = bytes.find(lineEnd); at != std::string::npos;
+         at = bytes.find(lineEnd, at + lineEnd.size()))
+        ++found;
+    EXPECT_EQ(found, lines);
+    EXPECT_EQ(bytes.size(), text.size() + lines * (lineEnd.size() - 1));
 }
