@@ -4,8 +4,8 @@
 #include <cmath>
 #include <complex>
 #include <cstddef>
-#include <limits>
 
+#include "TableShape.h"
 #include "sub-wavelength-orvik.h"
 
 namespace {
@@ -19,14 +19,6 @@ struct FoldedTable {
     size_t orders = 0;
 };
 
-bool multiplyChecked(size_t& product, size_t factor)
-{
-    if (factor != 0 && product > std::numeric_limits<size_t>::max() / factor)
-        return false;
-    product *= factor;
-    return true;
-}
-
 bool foldTable(const NdArrayComplex& table, const std::vector<int>& n, const std::vector<int>& m,
                bool withPosition, FoldedTable& folded)
 {
@@ -37,11 +29,8 @@ bool foldTable(const NdArrayComplex& table, const std::vector<int>& n, const std
     if (extents[gridRank] != n.size() || extents[gridRank + 1] != m.size() || extents[gridRank + 2] != 2 ||
         extents[gridRank + 3] != 2)
         return false;
-    size_t elements = 1;
-    for (size_t extent : extents)
-        if (!multiplyChecked(elements, extent))
-            return false;
-    if (elements != table.size())
+    size_t elements = 0;
+    if (!checkedProduct(extents.begin(), extents.end(), elements) || elements != table.size())
         return false;
     folded.nodes = 1;
     for (size_t d = 0; d < gridRank; ++d)

@@ -5,6 +5,9 @@
 #include <iomanip>
 #include <stdexcept>
 
+#include "MathConstants.h"
+#include "TableShape.h"
+
 // Layout notes. Every line ends in '\n' rather than std::endl: the report
 // can run to millions of lines and a flush per line would cost a system call
 // each. Precision sticks from one value to the next as on any stream; each
@@ -13,7 +16,6 @@
 
 namespace {
 
-constexpr double TwoPi = 6.283185307179586;
 constexpr double MicrometresPerMetre = 1e6;
 
 const char* const SideName[2] = {"lower", "upper"};
@@ -34,7 +36,7 @@ constexpr size_t ContinuationIndent = 3 * AxisWidth + 17;
 // Period in micrometres of a lattice vector of length norm in rad/m.
 double periodMicrometres(double norm)
 {
-    return TwoPi / norm * MicrometresPerMetre;
+    return 2 * pi / norm * MicrometresPerMetre;
 }
 
 // Flat offset of the 2x2 block of one grid node and order in a dense table
@@ -47,10 +49,8 @@ public:
         const std::vector<size_t>& d = table.m_size;
         if (d.size() != mLead + 7u || d[mLead + 5] != 2 || d[mLead + 6] != 2)
             throw std::out_of_range("report: a table does not have the dense layout");
-        size_t elements = 1;
-        for (size_t extent : d)
-            elements *= extent;
-        if (elements != table.size())
+        size_t elements = 0;
+        if (!checkedProduct(d.begin(), d.end(), elements) || elements != table.size())
             throw std::out_of_range("report: a table holds fewer elements than its extents");
         mChannelStride = elements / 4;
     }
