@@ -118,7 +118,8 @@ void convertRTBetweenBases(NdArrayComplex& RT, const std::vector<double>& theta,
                            const std::vector<double>& nk1x, const std::vector<double>& nk1y,
                            const std::vector<double>& nk2x, const std::vector<double>& nk2y,
                            GratingSurface::AngleDefinition angleDef, double indexIn, double indexOut,
-                           bool incidentFromUpper, double signOfOutputUz, bool convertSPtoXY)
+                           bool incidentFromUpper, double signOfOutputUz, bool convertSPtoXY,
+                           const NdArrayReal* thetaPerWavelength)
 {
     const size_t p = mXyVarOrParScan ? 1 : 0;
     const std::vector<size_t>& d = RT.m_size;
@@ -135,6 +136,18 @@ void convertRTBetweenBases(NdArrayComplex& RT, const std::vector<double>& theta,
     checkLabels(mCount, nm.size(), "the m order vector");
     for (const std::vector<double>* list : {&nk1x, &nk1y, &nk2x, &nk2y})
         checkLabels(positions, list->size(), "a lattice-vector list");
+    const bool thetaDependsOnWavelength = thetaPerWavelength != nullptr && !thetaPerWavelength->empty();
+    size_t thetaRows = 0;
+    if (thetaDependsOnWavelength) {
+        const std::vector<size_t>& t = thetaPerWavelength->m_size;
+        size_t thetaElements = 0;
+        if (angleDef != GratingSurface::POLAR || t.size() != 2 ||
+            !checkedProduct(t.begin(), t.end(), thetaElements) || thetaElements != thetaPerWavelength->size())
+            throw std::out_of_range("convertRTBetweenBases: the theta-per-wavelength table is malformed");
+        checkLabels(a1, t[0], "the theta-per-wavelength table's theta extent");
+        checkLabels(wavelengths, t[1], "the theta-per-wavelength table's wavelength extent");
+        thetaRows = t[0];
+    }
     if (elements == 0)
         return;
 
@@ -147,9 +160,13 @@ void convertRTBetweenBases(NdArrayComplex& RT, const std::vector<double>& theta,
         const double k0 = TwoPi / lambda[k];
         outDenominator[k] = k0 * indexOut;
         for (size_t j = 0; j < a2; ++j)
-            for (size_t i = 0; i < a1; ++i)
+            for (size_t i = 0; i < a1; ++i) {
+                // Node (i, j, k) holds data for the angle it was computed at.
+                const double a1Value =
+                    thetaDependsOnWavelength ? (*thetaPerWavelength)[i + thetaRows * k] : theta[i];
                 incident[i + a1 * (j + a2 * k)] =
-                    incidence(angleDef, theta[i], phi[j], k0, indexIn, incidentFromUpper);
+                    incidence(angleDef, a1Value, phi[j], k0, indexIn, incidentFromUpper);
+            }
     }
 
     // Walk the table in storage order: orders outermost, then grid points,

@@ -30,15 +30,22 @@
 // signOfOutputUz: sign of uz of the outgoing orders (-1 reflected into the
 // lower side or transmitted from the upper side, +1 otherwise).
 // convertSPtoXY: true S/P -> X/Y, false X/Y -> S/P.
+// thetaPerWavelength: for a polar grid whose incidence angle depends on the
+// wavelength (the file's "f_conversion"), the table [theta index, wavelength
+// index] in degrees; node (i, k) then converts at the angle (i, k) of that
+// table instead of theta[i]. nullptr or an empty table: theta[i] throughout.
 //
 // Throws std::out_of_range, before changing anything, when the table does
 // not have 7 (with position data 8) dimensions with 2 x 2 polarisation
-// blocks, or when an axis, order vector or lattice list is shorter than the
-// table extent it labels.
+// blocks, when an axis, order vector or lattice list is shorter than the
+// table extent it labels, or when a theta-per-wavelength table is given for
+// a grid that is not polar or does not cover the first angle axis and the
+// wavelength axis.
 void convertRTBetweenBases(NdArrayComplex& RT, const std::vector<double>& theta,
                            const std::vector<double>& phi, const std::vector<double>& lambda,
                            const std::vector<int>& nn, const std::vector<int>& nm, bool mXyVarOrParScan,
                            const std::vector<double>& nk1x, const std::vector<double>& nk1y,
                            const std::vector<double>& nk2x, const std::vector<double>& nk2y,
                            GratingSurface::AngleDefinition angleDef, double indexIn, double indexOut,
-                           bool incidentFromUpper, double signOfOutputUz, bool convertSPtoXY);
+                           bool incidentFromUpper, double signOfOutputUz, bool convertSPtoXY,
+                           const NdArrayReal* thetaPerWavelength = nullptr);

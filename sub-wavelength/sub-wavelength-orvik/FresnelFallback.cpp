@@ -24,31 +24,33 @@ double largestPart(const Complex& Es, const Complex& Ep)
     return std::max({std::fabs(Es.real()), std::fabs(Es.imag()), std::fabs(Ep.real()), std::fabs(Ep.imag())});
 }
 
+// The power of the field (Es, Ep), given as power. When it is not
+// representable the field is first divided by its largest part, and the
+// power of the rescaled field is returned; an all-zero field has power 0.
+double powerAtWorkingScale(Complex& Es, Complex& Ep, double power)
+{
+    if (powerIsRepresentable(power))
+        return power;
+    const double scale = largestPart(Es, Ep);
+    if (scale == 0.0)
+        return 0.0;
+    Es /= scale;
+    Ep /= scale;
+    return std::norm(Es) + std::norm(Ep);
+}
+
 // Share of the incident field's power that the reflection keeps. For a
 // unit-power field this is the reflected power itself.
 template <typename T>
 double reflectance(Complex Es, Complex Ep, T rs, T rp)
 {
-    double incident = std::norm(Es) + std::norm(Ep);
-    if (!powerIsRepresentable(incident)) {
-        const double scale = largestPart(Es, Ep);
-        Es /= scale;
-        Ep /= scale;
-        incident = std::norm(Es) + std::norm(Ep);
-    }
+    const double incident = powerAtWorkingScale(Es, Ep, std::norm(Es) + std::norm(Ep));
     return (std::norm(Es * rs) + std::norm(Ep * rp)) / incident;
 }
 
 void normaliseToUnitPower(Complex& Es, Complex& Ep, double power)
 {
-    if (!powerIsRepresentable(power)) {
-        const double scale = largestPart(Es, Ep);
-        if (scale == 0.0)
-            return;
-        Es /= scale;
-        Ep /= scale;
-        power = std::norm(Es) + std::norm(Ep);
-    }
+    power = powerAtWorkingScale(Es, Ep, power);
     const double r = std::sqrt(power);
     if (r != 0.0) {
         Es /= r;

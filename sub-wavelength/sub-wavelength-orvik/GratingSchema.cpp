@@ -7,6 +7,7 @@
 #include <valijson/schema_parser.hpp>
 
 #include "JsonNesting.h"
+#include "ReportAbbreviation.h"
 #include "SchemaViolation.h"
 #include "embedded_schema.h"
 
@@ -44,10 +45,24 @@ std::string jsonText(const json& value)
     return value.dump(-1, ' ', false, json::error_handler_t::replace);
 }
 
+constexpr size_t MaxReportedPointerLength = 64;
+constexpr size_t ReportedPointerSegmentsPerEnd = 4;
+constexpr size_t MinReportedValueLength = 16;
+
+// Pointer and value come from the document and may be of any length; the
+// reason is the library's own and always short. The pointer is cut first,
+// then the value gets the room the rest leaves.
 [[noreturn]] void throwViolation(const std::string& pointer, const std::string& valueText,
                                  const std::string& reason)
 {
-    throw std::invalid_argument("At " + pointer + " of " + valueText + " - " + reason + "\n");
+    const std::string shownPointer =
+        abbreviatePointer(pointer, MaxReportedPointerLength, ReportedPointerSegmentsPerEnd);
+    const size_t fixedLength = std::string("At  of  - \n").size() + shownPointer.size() + reason.size();
+    const size_t valueRoom = fixedLength + MinReportedValueLength < MaxViolationReportLength
+                                 ? MaxViolationReportLength - fixedLength
+                                 : MinReportedValueLength;
+    throw std::invalid_argument("At " + shownPointer + " of " + elideMiddle(valueText, valueRoom) + " - " +
+                                reason + "\n");
 }
 
 }  // namespace

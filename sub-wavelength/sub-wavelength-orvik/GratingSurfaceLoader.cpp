@@ -160,10 +160,13 @@ GratingSurface::GratingSurface(const wchar_t* filename, bool isLog, bool isVerbo
                 {mR[1], 1, m_list_orders_Rn[1], m_list_orders_Rm[1], mNUpper, mNUpper, true, +1.0},
                 {mT[1], 1, m_list_orders_Tn[1], m_list_orders_Tm[1], mNUpper, mNLower, true, -1.0},
             };
+            // A side with "f_conversion" holds each wavelength's data at the
+            // angles of its theta-per-wavelength table (empty otherwise).
             for (const Conversion& c : conversions) {
                 convertRTBetweenBases(c.table, mThetaOrUxOrKx[c.side], mPhiOrUyOrKy[c.side], mLambda[c.side],
                                       c.nn, c.nm, mXyVarOrParScan, k1x, k1y, k2x, k2y, mAngleDef, c.indexIn,
-                                      c.indexOut, c.incidentFromUpper, c.signOfOutputUz, convertSPtoXY);
+                                      c.indexOut, c.incidentFromUpper, c.signOfOutputUz, convertSPtoXY,
+                                      &mTheta[c.side]);
             }
         }
 

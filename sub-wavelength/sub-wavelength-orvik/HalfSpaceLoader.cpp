@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "AxisPairReader.h"
 #include "ErrorTable.h"
 #include "GratingSurfaceAccess.h"
 #include "JsonReaders.h"
@@ -34,18 +35,12 @@ GratingSurface::AngleDefinition readAngleGrid(const json& angle_definition, Half
         {"kx", "ky", GratingSurface::K_VECTOR, "...cannot load kx/ky."},
     };
     for (const Form& form : forms) {
-        try {
-            getdoublevector(hs.axis1, form.axis1, angle_definition, false, {});
-            getdoublevector(hs.axis2, form.axis2, angle_definition, false, {});
+        if (readAxisPair(angle_definition, form.axis1, form.axis2, hs.axis1, hs.axis2, form.note))
             return form.definition;
-        } catch (...) {
-            addNote(form.note);
-        }
     }
     throw addErrorMessage(
         "The input angle definition is not correctly defined by either polar angles, unit vectors or "
-        "in-plane "
-        "k-vectors:\n",
+        "in-plane k-vectors:\n",
         false);
 }
 
@@ -98,10 +93,8 @@ double readHalfSpace(const json& root, int side, const GratingSurface& surface,
         if (fConversion > 0.0 && hs.angleDef != GratingSurface::POLAR) {
             throw addErrorMessage(
                 "The frequency conversion flag to indicate that theta depends on frequency can only be used "
-                "with a "
-                "polar theta/phi grid. If theta does not depend on frequency, use a unit vector grid. If it "
-                "does "
-                "depend on frequency, use a k vector grid.",
+                "with a polar theta/phi grid. If theta does not depend on frequency, use a unit vector grid. "
+                "If it does depend on frequency, use a k vector grid.",
                 false);
         }
         // Both half spaces are interpolated and converted with one angle
@@ -109,8 +102,7 @@ double readHalfSpace(const json& root, int side, const GratingSurface& surface,
         if (requiredAngleDef != GratingSurface::A_NONE && hs.angleDef != requiredAngleDef) {
             throw addErrorMessage(
                 "Schema validation failed: grat_results_lower and grat_results_upper must give their angles "
-                "in the "
-                "same form (both theta/phi, both ux/uy or both kx/ky).",
+                "in the same form (both theta/phi, both ux/uy or both kx/ky).",
                 false);
         }
 
@@ -120,12 +112,10 @@ double readHalfSpace(const json& root, int side, const GratingSurface& surface,
         throw addErrorMessage(std::string("Schema validation failed (R/T data), here is why:\n") + e.what(),
                               false);
     } catch (const std::exception& e) {
-        throw addErrorMessage(
-            std::string(
-                "Schema validation failed: File is valid JSON but data did not pass the schema validation. "
-                "Check file format:\n") +
-                e.what(),
-            false);
+        throw addErrorMessage(std::string("Schema validation failed: File is valid JSON but data did not "
+                                          "pass the schema validation. Check file format:\n") +
+                                  e.what(),
+                              false);
     }
     return fConversion;
 }

@@ -59,54 +59,60 @@ std::complex<double> complexElement(const json& data, size_t k, bool isComplex)
     return {jsonNumberToDouble(data[2 * k]), jsonNumberToDouble(data[2 * k + 1])};
 }
 
+// The two passes every reader makes over its count elements: element(k)
+// converts (and checks) element k and throws on a bad one; the first pass
+// only checks, the second stores after "_size" has been checked against
+// count.
+template <typename Array, typename Element>
+void readMatrix(Array& out, const json& j, size_t count, Element element, const char* mismatch)
+{
+    for (size_t k = 0; k < count; ++k)
+        (void)element(k);
+    std::vector<size_t> extents;
+    if (!readExtents(j, count, extents))
+        throw addErrorMessage(mismatch, false);
+    out.reserve(out.size() + count);
+    for (size_t k = 0; k < count; ++k)
+        out.push_back(element(k));
+    out.m_size = std::move(extents);
+}
+
+// Number of elements "_data" holds: two numbers each when complex, an odd
+// last number ignored.
+size_t elementCount(const json& data, bool isComplex)
+{
+    return isComplex ? data.size() / 2 : data.size();
+}
+
 }  // namespace
 
 void makeNdArrayComplex(NdArrayComplex& nda, const json& j)
 {
     const bool isComplex = j.at("_complex").get<bool>();
     const json& data = jsonArrayMember(j, "_data");
-    const size_t count = isComplex ? data.size() / 2 : data.size();
-    for (size_t k = 0; k < count; ++k)
-        (void)complexElement(data, k, isComplex);
-    std::vector<size_t> extents;
-    if (!readExtents(j, count, extents))
-        throw addErrorMessage(MismatchComplex, false);
-    nda.reserve(nda.size() + count);
-    for (size_t k = 0; k < count; ++k)
-        nda.push_back(complexElement(data, k, isComplex));
-    nda.m_size = std::move(extents);
+    readMatrix(
+        nda, j, elementCount(data, isComplex), [&](size_t k) { return complexElement(data, k, isComplex); },
+        MismatchComplex);
 }
 
 void makeNdArrayReal(NdArrayReal& nda, const json& j)
 {
     const bool isComplex = j.at("_complex").get<bool>();
     const json& data = jsonArrayMember(j, "_data");
-    const size_t count = isComplex ? data.size() / 2 : data.size();
-    for (size_t k = 0; k < count; ++k) {
-        if (complexElement(data, k, isComplex).imag() != 0.0)
+    const auto realElement = [&](size_t k) {
+        const std::complex<double> value = complexElement(data, k, isComplex);
+        if (value.imag() != 0.0)
             throw addErrorMessage(
                 "Schema validation failed: Non-zero imaginary detected while complex value is not expected.",
                 false);
-    }
-    std::vector<size_t> extents;
-    if (!readExtents(j, count, extents))
-        throw addErrorMessage(MismatchRealOrInt, false);
-    nda.reserve(nda.size() + count);
-    for (size_t k = 0; k < count; ++k)
-        nda.push_back(complexElement(data, k, isComplex).real());
-    nda.m_size = std::move(extents);
+        return value.real();
+    };
+    readMatrix(nda, j, elementCount(data, isComplex), realElement, MismatchRealOrInt);
 }
 
 void makeNdArrayInt(NdArrayInt& ndaInt, const json& j)
 {
     const json& data = jsonArrayMember(j, "_data");
-    for (const json& entry : data)
-        (void)jsonValueToInt(entry);
-    std::vector<size_t> extents;
-    if (!readExtents(j, data.size(), extents))
-        throw addErrorMessage(MismatchRealOrInt, false);
-    ndaInt.reserve(ndaInt.size() + data.size());
-    for (const json& entry : data)
-        ndaInt.push_back(jsonValueToInt(entry));
-    ndaInt.m_size = std::move(extents);
+    readMatrix(
+        ndaInt, j, data.size(), [&](size_t k) { return jsonValueToInt(data[k]); }, MismatchRealOrInt);
 }

@@ -42,12 +42,8 @@ LatticeVectorsPerPosition readLatticeVectorsPerPosition(const json& root)
     try {
         makeNdArrayReal(k1, root.at("reciprocal_lattice_vector_1"));
         makeNdArrayReal(k2, root.at("reciprocal_lattice_vector_2"));
-    } catch (const json::type_error& e) {
-        throw addErrorMessage(
-            std::string("Schema validation failed (reciprocal lattice vectors, v2), here is why:\n") +
-                e.what(),
-            false);
     } catch (const std::exception& e) {
+        // The JSON library's type errors and missing members alike.
         throw addErrorMessage(
             std::string("Schema validation failed (reciprocal lattice vectors, v2), here is why:\n") +
                 e.what(),

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "AxisPairReader.h"
 #include "ErrorTable.h"
 #include "JsonReaders.h"
 #include "TablePreparation.h"
@@ -20,27 +21,13 @@ NdArrayInt readIndexMap(const json& block)
         if (indexMap.m_size.size() != 2)
             throw addErrorMessage("Schema validation failed. Number of dimension of index_map is not 2.:",
                                   false);
-    } catch (const json::type_error& e) {
-        throw addErrorMessage(std::string("Schema validation failed (index_map), here is why:\n") + e.what(),
-                              false);
     } catch (const std::exception& e) {
+        // The JSON library's type errors and missing members alike; the
+        // dimension count's own index passes through.
         throw addErrorMessage(std::string("Schema validation failed (index_map), here is why:\n") + e.what(),
                               false);
     }
     return indexMap;
-}
-
-// One form of the axes; false (after its note) when either axis cannot be read.
-bool readAxes(PositionGrid& grid, const json& block, const char* name1, const char* name2, const char* note)
-{
-    try {
-        getdoublevector(grid.axis1, name1, block, false, {});
-        getdoublevector(grid.axis2, name2, block, false, {});
-        return true;
-    } catch (...) {
-        addNote(note);
-        return false;
-    }
 }
 
 }  // namespace
@@ -50,13 +37,14 @@ PositionGrid readPositionGrid(const json& block, bool hostProgramMode)
     PositionGrid grid;
     grid.indexMap = readIndexMap(block);
 
-    if (readAxes(grid, block, "pos_x", "pos_y", "...cannot load pox_x/pos_y.")) {
+    if (readAxisPair(block, "pos_x", "pos_y", grid.axis1, grid.axis2, "...cannot load pox_x/pos_y.")) {
         grid.definition = GratingSurface::XY;
-    } else if (readAxes(grid, block, "pos_rad", "pos_pol", "...cannot load pox_rad/pos_pol.")) {
+    } else if (readAxisPair(block, "pos_rad", "pos_pol", grid.axis1, grid.axis2,
+                            "...cannot load pox_rad/pos_pol.")) {
         grid.definition = GratingSurface::RAD_POL;
         for (double& angle : grid.axis2)
             angle *= DEG2RAD;  // the file gives the polar angle in degrees
-    } else if (readAxes(grid, block, "par_1", "par_2", "...cannot load par_1/par_2.")) {
+    } else if (readAxisPair(block, "par_1", "par_2", grid.axis1, grid.axis2, "...cannot load par_1/par_2.")) {
         grid.definition = GratingSurface::PAR_SCAN;
         if (!hostProgramMode) {
             throw addErrorMessage(

@@ -74,6 +74,18 @@ void constructOrderVectors(NdArrayInt& in, std::vector<int>& n, std::vector<int>
     fillConsecutive(m, *mLowest, *mHighest);
 }
 
+bool isDenseTableAffordable(size_t denseElements, size_t fileElements)
+{
+    if (denseElements > MaxDenseTableElements)
+        return false;
+    if (denseElements <= DenseTableAllowance)
+        return true;
+    // fileElements at or above MaxDenseTableElements / ratio covers any
+    // dense table under the cap; below it the product cannot overflow.
+    return fileElements >= MaxDenseTableElements / MaxDenseToFileRatio ||
+           denseElements <= MaxDenseToFileRatio * fileElements;
+}
+
 void populateRTMatrices(NdArrayComplex& in, std::vector<int>& n, std::vector<int>& m, NdArrayInt& nm,
                         NdArrayComplex& RT, bool mXyVarOrParScan)
 {
@@ -115,9 +127,17 @@ void populateRTMatrices(NdArrayComplex& in, std::vector<int>& n, std::vector<int
     if (!checkedProduct(extents.begin(), extents.end(), denseElements) ||
         denseElements > MaxDenseTableElements)
         throw addErrorMessage(
-            "Schema Validation failed: The R and T matrices spread over the full range of "
-            "grating orders would exceed " +
+            "Schema Validation failed: The R and T matrices spread over the full range of grating orders "
+            "would exceed " +
                 std::to_string(MaxDenseTableElements) + " elements.",
+            false);
+    if (!isDenseTableAffordable(denseElements, fileElements))
+        throw addErrorMessage(
+            "Schema Validation failed: The R and T matrices spread over the full range of grating orders "
+            "would hold " +
+                std::to_string(denseElements) + " elements, more than " +
+                std::to_string(MaxDenseToFileRatio) + " times the " + std::to_string(fileElements) +
+                " elements given in the file.",
             false);
 
     // Grid points (position, A1, A2, L) form one contiguous run per order and
@@ -156,8 +176,7 @@ void validateDimensions(const NdArrayComplex& A, const std::vector<double>& nt, 
         d[p + 5] != 2 || d[p + 6] != 2)
         throw addErrorMessage(
             "Schema Validation failed: Dimension mismatch between RT matrix, theta, phi, wavelength, PolOut, "
-            "and "
-            "PolIn.",
+            "and PolIn.",
             false);
     // A table without a single grid point would load and then leave every
     // ray an empty axis to search.
@@ -176,8 +195,7 @@ void validateDimensions(const NdArrayComplex& A, const std::vector<double>& nt, 
         if (list->size() != positions)
             throw addErrorMessage(
                 "Schema validation failed: size first dimension of reciprocal lattice vector is not same as "
-                "first "
-                "dimension of RT matrix.",
+                "first dimension of RT matrix.",
                 false);
     // Index-map values are position numbers from 1; zero and below mark holes.
     const int s = static_cast<int>(nk1x.size());
@@ -191,7 +209,6 @@ void validateDimensions(const NdArrayComplex& A, const std::vector<double>& nt, 
     if (IndexMap.m_size.size() < 2 || IndexMap.m_size[0] != yp2.size() || IndexMap.m_size[1] != xr1.size())
         throw addErrorMessage(
             "Schema validation failed: the sizes of first and second dimensions of mIndexMap is not same as "
-            "length "
-            "of pos_x/pos_y/pos_rad/pos_pol/par_1/par_2.",
+            "length of pos_x/pos_y/pos_rad/pos_pol/par_1/par_2.",
             false);
 }

@@ -26,9 +26,24 @@
 constexpr long long MaxOrderSpan = 1 << 16;
 
 // Largest dense table, in complex elements (4 GiB), that populateRTMatrices
-// will allocate. A sparse order list over a wide range can otherwise blow a
-// small file up into an allocation the host cannot survive.
+// will allocate whatever the file holds.
 constexpr size_t MaxDenseTableElements = size_t{1} << 28;
+
+// Below that cap, how far a sparse order list may spread a file table.
+// The dense table adds the zero blocks of every order the list leaves out
+// between its extremes. Order lists of real gratings fill most of their
+// range (the propagating orders of a 1-D or 2-D grating), so their dense
+// tables are a small multiple of the file's; a file that keeps only a few far
+// orders is still served up to MaxDenseToFileRatio times its own table, and
+// any file up to DenseTableAllowance elements (256 MiB). Beyond both, a file
+// of a few hundred bytes could demand gigabytes: the table's memory must
+// stay in proportion to the data that was actually given.
+constexpr size_t DenseTableAllowance = size_t{1} << 24;
+constexpr size_t MaxDenseToFileRatio = 64;
+
+// True when a dense table of denseElements may be built from a file table
+// of fileElements under the three limits above.
+bool isDenseTableAffordable(size_t denseElements, size_t fileElements);
 
 // Fills n with nmin..nmax and m with mmin..mmax (consecutive, ascending) from
 // an order list of K x 2 entries (column 0 = n, column 1 = m). n and m are
@@ -39,7 +54,8 @@ void constructOrderVectors(NdArrayInt& in, std::vector<int>& n, std::vector<int>
 // and the order list nm it was read with. A row repeating an (n, m) pair
 // overwrites the earlier row. Everything about the file table is checked
 // before RT is touched: its dimension count, its order extent against the
-// rows of nm, its element count and the size of the dense result. Order
+// rows of nm, its element count and the size of the dense result
+// (isDenseTableAffordable). Order
 // vectors that do not cover nm (a caller fault) throw std::invalid_argument.
 void populateRTMatrices(NdArrayComplex& in, std::vector<int>& n, std::vector<int>& m, NdArrayInt& nm,
                         NdArrayComplex& RT, bool mXyVarOrParScan);

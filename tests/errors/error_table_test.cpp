@@ -155,7 +155,6 @@ TEST(PluginIdentity, StringsTheHostIdentifiesThePluginBy)
 {
     EXPECT_EQ(GratingSurface::PluginType, L"BSDF");
     EXPECT_EQ(GratingSurface::PluginGuid, L"{39428265-4B1A-4701-B0AE-DC9F60D514FE}");
-    EXPECT_EQ(GratingSurface::PluginGuid.size(), 38u);
     EXPECT_EQ(GratingSurface::PluginDescription, L"Diffraction Grating Surface Plugin");
 }
 

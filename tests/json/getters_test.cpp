@@ -4,19 +4,13 @@
 #include <optional>
 
 #include "JsonReaders.h"
+#include "grating_documents.h"
 #include "table_entries.h"
 
 namespace {
 
-json matrix(bool isComplex, json size, json data)
-{
-    return {{"_type", "matrix"}, {"_complex", isComplex}, {"_size", size}, {"_data", data}};
-}
-
-json cell(json data)
-{
-    return {{"_type", "cell"}, {"_data", data}};
-}
+using grating_documents::cell;
+using grating_documents::matrix;
 
 // The object handed to a getter: {"x": member}, or {} when member is absent.
 json holder(const std::optional<json>& member)

@@ -1,21 +1,35 @@
 #pragma once
 
-// Small grating characterisation documents for the schema tests.
+// Small grating characterisation documents for the schema tests, and what
+// the validation reports on a document.
 
 #include <nlohmann/json.hpp>
+#include <stdexcept>
+#include <string>
+#include <utility>
+
+#include "GratingSchema.h"
 
 namespace grating_documents {
 
 using json = nlohmann::json;
 
-inline json orders(json size, json data)
+// A matrix object; "_data" in flat order, first index fastest, real and
+// imaginary part in turn when isComplex.
+inline json matrix(bool isComplex, json size, json data)
 {
-    return {{"_type", "matrix"}, {"_complex", false}, {"_size", size}, {"_data", data}};
+    return {{"_type", "matrix"}, {"_complex", isComplex}, {"_size", size}, {"_data", data}};
 }
 
 inline json realMatrix(json size, json data)
 {
-    return {{"_type", "matrix"}, {"_complex", false}, {"_size", size}, {"_data", data}};
+    return matrix(false, std::move(size), std::move(data));
+}
+
+// An order list is a real matrix; the name says what a test means by it.
+inline json orders(json size, json data)
+{
+    return realMatrix(std::move(size), std::move(data));
 }
 
 inline json cell(json data)
@@ -51,6 +65,17 @@ inline json minimalDocument()
 inline json indexMap()
 {
     return realMatrix({1, 2}, {1, 2});
+}
+
+// what() of the validation, or "" when the document passes.
+inline std::string validationMessage(const json& document)
+{
+    try {
+        validateAgainstGratingSchema(document);
+    } catch (const std::invalid_argument& e) {
+        return e.what();
+    }
+    return "";
 }
 
 }  // namespace grating_documents

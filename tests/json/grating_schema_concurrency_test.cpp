@@ -10,20 +10,6 @@
 
 using namespace grating_documents;
 
-namespace {
-
-std::string validationMessage(const json& document)
-{
-    try {
-        validateAgainstGratingSchema(document);
-    } catch (const std::invalid_argument& e) {
-        return e.what();
-    }
-    return "";
-}
-
-}  // namespace
-
 TEST(GratingSchemaConcurrency, ConcurrentValidationsShareTheSchema)
 {
     const json valid = minimalDocument();

@@ -11,22 +11,42 @@ using namespace grating_documents;
 
 namespace {
 
-// what() of the validation, or "" when the document passes.
-std::string validationMessage(const json& document)
-{
-    try {
-        validateAgainstGratingSchema(document);
-    } catch (const std::invalid_argument& e) {
-        return e.what();
-    }
-    return "";
-}
-
 // The report expected for a violation at pointer, built with the JSON
 // library's own pointer lookup and dump.
 std::string report(const json& document, const std::string& pointer, const std::string& reason)
 {
     return "At " + pointer + " of " + document.at(json::json_pointer(pointer)).dump() + " - " + reason + "\n";
+}
+
+// A report names pointer and reason in full. Its value text is the whole dump
+// when the report then fits MaxViolationReportLength; otherwise the report
+// fits it, and the value text is a start and an end of the dump around "...".
+void expectReport(const std::string& message, const json& document, const std::string& pointer,
+                  const std::string& reason)
+{
+    const std::string full = report(document, pointer, reason);
+    if (full.size() <= MaxViolationReportLength) {
+        EXPECT_EQ(message, full);
+        return;
+    }
+    const std::string head = "At " + pointer + " of ", tail = " - " + reason + "\n";
+    ASSERT_GE(message.size(), head.size() + tail.size()) << message;
+    EXPECT_EQ(message.substr(0, head.size()), head);
+    EXPECT_EQ(message.substr(message.size() - tail.size()), tail);
+    EXPECT_LE(message.size(), MaxViolationReportLength) << message;
+    // The dump may hold dots of its own next to the gap: some "..." must
+    // split the shown text into a non-empty start and end of the dump.
+    const std::string shown = message.substr(head.size(), message.size() - head.size() - tail.size());
+    const std::string dump = document.at(json::json_pointer(pointer)).dump();
+    bool split = false;
+    for (size_t gap = shown.find("..."); gap != std::string::npos && !split;
+         gap = shown.find("...", gap + 1)) {
+        const std::string start = shown.substr(0, gap), end = shown.substr(gap + 3);
+        split = !start.empty() && !end.empty() && start.size() + end.size() < dump.size() &&
+                dump.compare(0, start.size(), start) == 0 &&
+                dump.compare(dump.size() - end.size(), end.size(), end) == 0;
+    }
+    EXPECT_TRUE(split) << "\"" << shown << "\" is no start and end of " << dump;
 }
 
 const std::string NoForm = "Failed to validate against any child schemas allowed by oneOf constraint.";
@@ -190,7 +210,7 @@ TEST_P(SchemaRejects, DocumentWithItsFirstViolation)
 {
     const Failing& c = GetParam();
     const json document = edited(c.edit);
-    EXPECT_EQ(validationMessage(document), report(document, c.pointer, c.reason));
+    expectReport(validationMessage(document), document, c.pointer, c.reason);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -440,19 +460,39 @@ TEST(SchemaNesting, DocumentAtTheNestingLimitIsValidated)
 
 TEST(SchemaNesting, DeeperValueIsRefusedWithItsPointer)
 {
+    // The pointer runs through 128 tokens; the report shows its first and
+    // last four, so that the reason stays in view.
     const json document = withNestedArrays("a/b~c", MaxDocumentNesting);
     const std::string pointer = "/a~1b~0c" + zeros(MaxDocumentNesting - 1);
     EXPECT_EQ(document.at(json::json_pointer(pointer)), json::array({1}));
     EXPECT_EQ(validationMessage(document),
-              "At " + pointer + " of [1] - Value is nested more than 128 levels deep.\n");
+              "At /a~1b~0c/0/0/0/.../0/0/0/0 of [1] - Value is nested more than 128 levels deep.\n");
 }
 
 TEST(SchemaNesting, DeepValueIsShownCutAfterTwoLevels)
 {
     const json document = withNestedArrays("deep", MaxDocumentNesting + 10);
     EXPECT_EQ(validationMessage(document),
-              "At /deep" + zeros(MaxDocumentNesting - 1) +
-                  " of [[\"...\"]] - Value is nested more than 128 levels deep.\n");
+              "At /deep/0/0/0/.../0/0/0/0 of [[\"...\"]] - Value is nested more than 128 levels deep.\n");
+}
+
+TEST(SchemaNesting, ReportOnAWideDeepValueStaysShort)
+{
+    // The first value past the limit holds many members; the report keeps
+    // to its length and ends in the reason.
+    json document = withNestedArrays("deep", MaxDocumentNesting - 1);
+    json* innermost = &document["deep"];
+    while (innermost->at(0).is_array())
+        innermost = &innermost->at(0);
+    json wide = json::object();
+    for (int k = 0; k < 1000; ++k)
+        wide["member" + std::to_string(k)] = json::array({k});
+    (*innermost)[0] = wide;
+    const std::string message = validationMessage(document);
+    EXPECT_EQ(message.rfind("At /deep/0/0/0/.../0/0/0/0 of {\"member0\":", 0), 0u) << message;
+    EXPECT_LE(message.size(), MaxViolationReportLength) << message;
+    const std::string reason = " - Value is nested more than 128 levels deep.\n";
+    EXPECT_EQ(message.substr(message.size() - reason.size()), reason);
 }
 
 TEST(SchemaNesting, MillionLevelsEndInAReportNotACrash)
@@ -474,4 +514,19 @@ TEST(SchemaReport, HugeBrokenArrayReportsItsFirstBadEntry)
     for (int k = 0; k < 200000; ++k)
         data.push_back(0.5);
     EXPECT_EQ(validationMessage(document), report(document, Lower + "/list_orders_R/_data/0", NotWhole));
+}
+
+TEST(SchemaReport, HugeOffendingValueKeepsTheReportShort)
+{
+    // A flag given as an array of 100,000 numbers fails its oneOf as a
+    // whole: the report shows the array's start and end and the full reason.
+    json document = minimalDocument();
+    json& flag = lower(document)["lossless"];
+    flag = json::array();
+    for (int k = 0; k < 100000; ++k)
+        flag.push_back(k);
+    const std::string message = validationMessage(document);
+    expectReport(message, document, Lower + "/lossless", NoForm);
+    EXPECT_EQ(message.rfind("At /grat_results_lower/lossless of [0,1,2,", 0), 0u) << message;
+    EXPECT_NE(message.find(",99998,99999] - " + NoForm + "\n"), std::string::npos) << message;
 }

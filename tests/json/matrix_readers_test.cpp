@@ -3,14 +3,12 @@
 #include <complex>
 
 #include "JsonReaders.h"
+#include "grating_documents.h"
 #include "table_entries.h"
 
 namespace {
 
-json matrix(bool isComplex, json size, json data)
-{
-    return {{"_type", "matrix"}, {"_complex", isComplex}, {"_size", size}, {"_data", data}};
-}
+using grating_documents::matrix;
 
 // Runs f, which must throw an error-table index, and returns its text.
 template <class F>

@@ -156,6 +156,11 @@ private:
 // The wide name a host would pass for a path.
 std::wstring wideName(const std::filesystem::path& path);
 
+inline bool startsWith(const std::string& text, const std::string& prefix)
+{
+    return text.compare(0, prefix.size(), prefix) == 0;
+}
+
 // How the error table holds a message: longer ones are cut after their
 // first MessageMaxLength bytes and pointed to the log.
 inline std::string tableForm(const std::string& message)

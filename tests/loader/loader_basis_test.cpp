@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <complex>
+#include <string>
 
 #include "LoaderTestSupport.h"
 
@@ -17,8 +19,7 @@ const std::string InterpolationBasisOutOfRange =
     "Polarizatin interpolation basis for R and T must be 1, 2 or 3 for Auto, SP and XY";
 const std::string ForcedToXY =
     "...Interpolation cannot be SP when angular data is provided with ux, uy or kx and ky. Interpolation is "
-    "being "
-    "forced to XY";
+    "being forced to XY";
 
 // One 2 x 2 Jones block (PolOut o, PolIn i) as a complex file table of one
 // grid point and one order: element (o, i) sits at o + 2 i.
@@ -219,4 +220,73 @@ TEST(LoaderBasis, InterpolationSwitches)
     EXPECT_TRUE(Access::mInterpPhiUyKy(*outcome.surface));
     EXPECT_FALSE(Access::mInterpWavelength(*outcome.surface));
     EXPECT_FALSE(Access::mInterpPosition(*outcome.surface));
+}
+
+namespace {
+
+// A half space's file table [A1 x 1 x L x 1 x 2 x 2] with the same diagonal
+// S/P block diag(s, p) at every node.
+json uniformDiagonalTable(size_t nAxis1, size_t nLambda, C s, C p)
+{
+    const size_t nodes = nAxis1 * nLambda;
+    std::vector<double> data;
+    for (const C& v : {s, C(0.0), C(0.0), p})
+        for (size_t node = 0; node < nodes; ++node) {
+            data.push_back(v.real());
+            data.push_back(v.imag());
+        }
+    return matrix({nAxis1, 1, nLambda, 1, 2, 2}, data, true);
+}
+
+// X -> X of a zeroth-order transmission in the plane phi = 0: X is the
+// in-plane part of P, so it scales with the ratio of the two cosines.
+C transmittedXX(C tp, double thetaInDegrees, double nIn, double nOut)
+{
+    const double pi = 3.141592653589793;
+    const double thetaIn = thetaInDegrees * pi / 180;
+    const double thetaOut = std::asin(nIn / nOut * std::sin(thetaIn));
+    return tp * (std::cos(thetaOut) / std::cos(thetaIn));
+}
+
+}  // namespace
+
+TEST(LoaderBasis, FrequencyDependentThetaConvertsAtTheAngleOfEachWavelength)
+{
+    // The upper side (air) tabulates theta {0, 20, 35} at 0.5 and 1.0 um
+    // with "f_conversion": its nodes hold data for sin(t) = lambda / lambda0
+    // sin(theta), 1 / lambda0 = 1.5 / um. The lower side (glass) has a fixed
+    // theta of 25 degrees. Converting S/P to X/Y must use those angles.
+    const std::vector<double> theta{0.0, 20.0, 35.0}, lambda{0.5e-6, 1.0e-6};
+    json doc = document();
+    doc["polarization_interpolation_basis"] = 3;
+    json& lower = doc["grat_results_lower"];
+    lower["angle_definition"]["theta"] = {25.0};
+    lower["T"] = uniformDiagonalTable(1, 1, ts, tp);
+    json& upper = doc["grat_results_upper"];
+    upper["angle_definition"] = {{"theta", theta}, {"phi", {0.0}}, {"f_conversion", 1.0}};
+    upper["wavelength"] = lambda;
+    upper["R"] = uniformDiagonalTable(theta.size(), lambda.size(), rs, rp);
+    upper["T"] = uniformDiagonalTable(theta.size(), lambda.size(), ts, tp);
+
+    LoadOutcome outcome = loadDocument(doc);
+    ASSERT_NE(outcome.surface, nullptr) << outcome.message;
+    const GratingSurface& s = *outcome.surface;
+    ASSERT_TRUE(Access::mInterpInXY(s));
+
+    expectBlock(Access::mT(s)[0], transmittedXX(tp, 25.0, 1.5, 1.0), 0.0, 0.0, ts, "T lower");
+    const NdArrayComplex& upperT = Access::mT(s)[1];
+    const size_t nodes = theta.size() * lambda.size();
+    const double oneOverLambda0 = 0.5 * (1 / lambda.front() + 1 / lambda.back());
+    const double pi = 3.141592653589793;
+    for (size_t k = 0; k < lambda.size(); ++k)
+        for (size_t i = 0; i < theta.size(); ++i) {
+            SCOPED_TRACE("theta row " + std::to_string(i) + ", wavelength " + std::to_string(k));
+            const double angle =
+                std::asin(lambda[k] * oneOverLambda0 * std::sin(theta[i] * pi / 180)) * 180 / pi;
+            const size_t node = i + theta.size() * k;
+            const std::vector<C>& values = upperT;
+            EXPECT_NEAR(std::abs(values.at(node) - transmittedXX(tp, angle, 1.0, 1.5)), 0.0, 1e-12);
+            EXPECT_NEAR(std::abs(values.at(node + 3 * nodes) - ts), 0.0, 1e-12);
+            EXPECT_EQ(std::abs(values.at(node + nodes)) + std::abs(values.at(node + 2 * nodes)), 0.0);
+        }
 }

@@ -19,8 +19,7 @@ TEST(LoaderConcurrency, SurfacesLoadOnSeveralThreadsAtOnce)
     const std::wstring bad = wideName(dir.write("broken.json", broken));
     const std::string expected =
         "Schema validation failed: grat_results_lower and grat_results_upper must give their angles in the "
-        "same "
-        "form (both theta/phi, both ux/uy or both kx/ky).";
+        "same form (both theta/phi, both ux/uy or both kx/ky).";
 
     constexpr int Threads = 4;
     constexpr int Rounds = 3;

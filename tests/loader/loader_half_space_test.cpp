@@ -24,16 +24,10 @@ const std::string FrequencyConversionNeedsPolar =
     "frequency, use a k vector grid.";
 const std::string SameAngleForm =
     "Schema validation failed: grat_results_lower and grat_results_upper must give their angles in the same "
-    "form "
-    "(both theta/phi, both ux/uy or both kx/ky).";
+    "form (both theta/phi, both ux/uy or both kx/ky).";
 const std::string NoteTheta = "...cannot load theta/phi.";
 const std::string NoteUnitVector = "...cannot load ux/uy.";
 const std::string NoteKVector = "...cannot load kx/ky.";
-
-bool startsWith(const std::string& text, const std::string& prefix)
-{
-    return text.compare(0, prefix.size(), prefix) == 0;
-}
 
 json angles(const char* name1, std::vector<double> axis1, const char* name2, std::vector<double> axis2)
 {
@@ -93,8 +87,7 @@ TEST(LoaderHalfSpace, TableChecksReachTheHost)
          "Schema Validation failed: Dimension mismatch between RT matrix and list_order_R/T."},
         {"two thetas for a table of one", twoThetas,
          "Schema Validation failed: Dimension mismatch between RT matrix, theta, phi, wavelength, PolOut, "
-         "and "
-         "PolIn."},
+         "and PolIn."},
         {"five-dimensional table", fiveDimensions,
          "Schema Validation failed: The R and T matrices dimension is 5. Expect 6."},
     };

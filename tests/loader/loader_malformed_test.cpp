@@ -5,8 +5,12 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "LoaderTestSupport.h"
+#include "allocation_counter.h"
 
 using namespace loadertest;
 
@@ -169,5 +173,56 @@ TEST(LoaderMalformed, HugeNumbersInSettingsAreRangeErrorsNotOverflows)
             doc[key] = value;
             expectCleanFailure(loadDocument(doc), std::string(key) + " = " + json(value).dump());
         }
+    }
+}
+
+TEST(LoaderMalformed, SparseOrderListsCannotSpreadASmallFileIntoAHugeTable)
+{
+    // Each file is a few kilobytes, yet its two far-apart orders would make
+    // the dense R table of the lower side gigabytes of zeros. The load must
+    // refuse before it asks for that memory: requests above 64 MiB fail
+    // here as they would on a host that cannot afford them.
+    struct Case {
+        const char* what;
+        std::vector<std::pair<int, int>> orders;
+        size_t wavelengths;
+        std::string message;
+    };
+    const Case cases[] = {
+        {"two orders 8000 apart in n and m",
+         {{-4000, -4000}, {4000, 4000}},
+         1,
+         "Schema Validation failed: The R and T matrices spread over the full range of grating orders would "
+         "hold 256064004 elements, more than 64 times the 8 elements given in the file."},
+        {"two orders 60000 apart in n over 300 wavelengths",
+         {{-30000, 0}, {30000, 0}},
+         300,
+         "Schema Validation failed: The R and T matrices spread over the full range of grating orders would "
+         "hold 72001200 elements, more than 64 times the 2400 elements given in the file."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        json doc = document();
+        json& lower = doc["grat_results_lower"];
+        lower["list_orders_R"] = orderList(c.orders);
+        lower["R"] = fileTable(1, 1, c.wavelengths, c.orders.size());
+        lower["T"] = fileTable(1, 1, c.wavelengths, 1);
+        std::vector<double> lambda;
+        for (size_t k = 0; k < c.wavelengths; ++k)
+            lambda.push_back(4e-7 + 1e-9 * static_cast<double>(k));
+        lower["wavelength"] = lambda;
+        ASSERT_LT(doc.dump().size(), 200000u);
+
+        const size_t limit = size_t{64} << 20;
+        LoadOutcome outcome;
+        size_t largest = 0;
+        {
+            const AllocationLimit guard(limit);
+            outcome = loadDocument(doc);
+            largest = guard.largestRequest();
+        }
+        EXPECT_EQ(outcome.message, c.message);
+        expectCleanFailure(outcome, c.what);
+        EXPECT_LT(largest, limit);
     }
 }

@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <string>
+#include <vector>
+
 #include "GratingSchema.h"
 #include "LoaderTestSupport.h"
 
@@ -13,11 +17,6 @@ namespace {
 const std::string CannotOpen = "Unable to open or access file";
 const std::string NotJson = "Grating data file is not valid JSON format(2):\n";
 const std::string SchemaFailed = "Schema validation failed, here is why:\n";
-
-bool startsWith(const std::string& text, const std::string& prefix)
-{
-    return text.compare(0, prefix.size(), prefix) == 0;
-}
 
 std::string nested(size_t depth)
 {
@@ -131,6 +130,34 @@ TEST(LoaderParse, NestingUpToTheLimitIsAccepted)
     text.insert(1, "\"description\": " + nested(MaxDocumentNesting) + ", ");
     const std::string message = load(dir.writeText("g2.json", text)).message;
     EXPECT_TRUE(startsWith(message, SchemaFailed + "At /description/0/0/0")) << message;
+}
+
+TEST(LoaderParse, ErrorTableShowsTheReasonOfADeepOrHugeValue)
+{
+    // The host sees only the error table's entry, which keeps 200 bytes:
+    // pointer and value are shortened so that the reason fits beside them.
+    json hugeFlag = document();
+    std::vector<int> values(100000, 7);
+    hugeFlag["grat_results_upper"]["lossless"] = values;
+    TempDir dir;
+    const struct {
+        const char* what;
+        std::filesystem::path file;
+        std::string entry;
+    } cases[] = {
+        {"100000 nested arrays", dir.writeText("deep.json", nested(100000)),
+         SchemaFailed +
+             "At /0/0/0/0/.../0/0/0/0 of [[\"...\"]] - Value is nested more than 128 levels deep.\n"},
+        {"a flag as a huge array", dir.write("huge.json", hugeFlag),
+         SchemaFailed + "At /grat_results_upper/lossless of [7,7,7,7,7,7,7,7,7,7,7,...7,7,7,7,7,7,7,7,7,7,7]"
+                        " - Failed to validate against any child schemas allowed by oneOf constraint.\n"},
+    };
+    for (const auto& c : cases) {
+        const LoadOutcome outcome = load(c.file);
+        EXPECT_EQ(outcome.message, c.entry) << c.what;
+        EXPECT_LE(c.entry.size(), MessageMaxLength) << c.what;
+        EXPECT_EQ(errorText(outcome.error), c.entry) << c.what;
+    }
 }
 
 TEST(LoaderParse, SchemaViolationIsReportedBeforeAnyKeyIsRead)

@@ -119,8 +119,7 @@ TEST(LoaderPosition, IndexMapBeyondThePositionsIsRejected)
     doc["spatial_variation_or_parameter_scan"]["index_map"] = matrix({2, 2}, {1, 2, 3, 5});
     EXPECT_EQ(loadDocument(doc).message,
               "Schema validation failed: mIndexMap defined index of 5, while the size of 1st dimension of R, "
-              "T data "
-              "is 4");
+              "T data is 4");
 }
 
 TEST(LoaderPosition, IndexMapShapeMustMatchTheAxes)
@@ -131,8 +130,7 @@ TEST(LoaderPosition, IndexMapShapeMustMatchTheAxes)
     doc["spatial_variation_or_parameter_scan"]["pos_y"] = {0.0};
     EXPECT_EQ(loadDocument(doc).message,
               "Schema validation failed: the sizes of first and second dimensions of mIndexMap is not same "
-              "as length "
-              "of pos_x/pos_y/pos_rad/pos_pol/par_1/par_2.");
+              "as length of pos_x/pos_y/pos_rad/pos_pol/par_1/par_2.");
 }
 
 // The index map's own failures lie beneath what the schema lets through

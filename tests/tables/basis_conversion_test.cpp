@@ -77,6 +77,43 @@ Mat2 diag(C a, C b)
     return {a, 0.0, 0.0, b};
 }
 
+// Compares every propagating order of a converted table with the textbook
+// construction: s = u x z / |u x z|, p = u x s for the incident direction
+// and for the order's direction from the grating equation;
+// J_xy = [s p]_out M [s p]_in^-1. angle1(i, k) is the first-axis value the
+// node (i, k) holds data for. Returns the number of blocks compared.
+template <typename Angle1>
+size_t expectTextbookConversion(const NdArrayComplex& original, const NdArrayComplex& converted,
+                                const Grid& g, Angle1 angle1, const Lattice& lat, size_t positions,
+                                const TableKind& kind, bool toXY)
+{
+    size_t checked = 0;
+    for (size_t b = 0; b < positions; ++b)
+        for (size_t i = 0; i < g.a1.size(); ++i)
+            for (size_t j = 0; j < g.a2.size(); ++j)
+                for (size_t k = 0; k < g.lambda.size(); ++k) {
+                    const Vec3 in = incidentDirection(g, angle1(i, k), g.a2[j], g.lambda[k], kind);
+                    const auto inBasis = spToXY(in);
+                    for (size_t l = 0; l < Orders.size(); ++l)
+                        for (size_t q = 0; q < Orders.size(); ++q) {
+                            bool propagating = false;
+                            const Vec3 out =
+                                orderDirection(in, g.lambda[k], kind, Orders[l], Orders[q], lat.k1x[b],
+                                               lat.k1y[b], lat.k2x[b], lat.k2y[b], propagating);
+                            if (!propagating || std::abs(out[2]) < 0.05)
+                                continue;
+                            const auto outBasis = spToXY(out);
+                            const Mat2 m = block(original, b, i, j, k, l, q);
+                            const Mat2 want = toXY ? product(outBasis, m, inverse(inBasis))
+                                                   : product(inverse(outBasis), m, inBasis);
+                            expectBlockNear(block(converted, b, i, j, k, l, q), want,
+                                            1e-11 * magnitude(want));
+                            ++checked;
+                        }
+                }
+    return checked;
+}
+
 // Grids around the awkward directions: normal, grazing, beyond the light cone.
 std::vector<Grid> extremeGrids()
 {
@@ -118,9 +155,6 @@ TEST(BasisConversion, RoundTripRestoresEveryCellOfEveryTable)
 
 TEST(BasisConversion, XYBlocksMatchTheFieldGeometryOfEachOrder)
 {
-    // Expected from the textbook construction: s = u x z / |u x z|, p = u x s
-    // for the incident direction and for the order's direction from the
-    // grating equation; J_xy = [s p]_out M [s p]_in^-1.
     for (const Grid& g : obliqueGrids())
         for (const TableKind& kind : tableKinds())
             for (bool toXY : {true, false}) {
@@ -131,30 +165,9 @@ TEST(BasisConversion, XYBlocksMatchTheFieldGeometryOfEachOrder)
                 const NdArrayComplex original = randomTable(Layout{positions}.extents(g, 3, 3), 7);
                 NdArrayComplex t = original;
                 convert(t, g, Orders, Orders, lat, true, kind, toXY);
-                size_t checked = 0;
-                for (size_t b = 0; b < positions; ++b)
-                    for (size_t i = 0; i < g.a1.size(); ++i)
-                        for (size_t j = 0; j < g.a2.size(); ++j)
-                            for (size_t k = 0; k < g.lambda.size(); ++k) {
-                                const Vec3 in = incidentDirection(g, g.a1[i], g.a2[j], g.lambda[k], kind);
-                                const auto inBasis = spToXY(in);
-                                for (size_t l = 0; l < 3; ++l)
-                                    for (size_t q = 0; q < 3; ++q) {
-                                        bool propagating = false;
-                                        const Vec3 out = orderDirection(in, g.lambda[k], kind, Orders[l],
-                                                                        Orders[q], lat.k1x[b], lat.k1y[b],
-                                                                        lat.k2x[b], lat.k2y[b], propagating);
-                                        if (!propagating || std::abs(out[2]) < 0.05)
-                                            continue;
-                                        const auto outBasis = spToXY(out);
-                                        const Mat2 m = block(original, b, i, j, k, l, q);
-                                        const Mat2 want = toXY ? product(outBasis, m, inverse(inBasis))
-                                                               : product(inverse(outBasis), m, inBasis);
-                                        expectBlockNear(block(t, b, i, j, k, l, q), want,
-                                                        1e-11 * magnitude(want));
-                                        ++checked;
-                                    }
-                            }
+                const auto axis = [&g](size_t i, size_t) { return g.a1[i]; };
+                const size_t checked =
+                    expectTextbookConversion(original, t, g, axis, lat, positions, kind, toXY);
                 EXPECT_GT(checked, 100u);
             }
 }
@@ -302,4 +315,88 @@ TEST(BasisConversion, MalformedArgumentsAreRejectedBeforeAnythingChanges)
     EXPECT_NO_THROW(convertRTBetweenBases(t, g.a1, g.a2, g.lambda, Orders, Orders, false, two.k1x, two.k1y,
                                           two.k2x, two.k2y, g.def, kind.indexIn, kind.indexOut,
                                           kind.fromUpper, kind.signOut, true));
+}
+
+TEST(BasisConversion, PerWavelengthThetaConvertsEachNodeAtItsOwnAngle)
+{
+    // With "f_conversion" the node (i, j, k) holds data for the incidence
+    // angle theta(i, k) of the per-wavelength table, not for axis value i.
+    // Expected from the textbook construction at that angle.
+    const Grid g = obliqueGrids()[0];
+    NdArrayReal theta;
+    theta.m_size = {g.a1.size(), g.lambda.size()};
+    for (size_t k = 0; k < g.lambda.size(); ++k)
+        for (size_t i = 0; i < g.a1.size(); ++i)
+            theta.push_back(g.a1[i] * (0.7 + 0.25 * static_cast<double>(k)) + 3.0);
+    const size_t positions = 2;
+    const Lattice lat = lattice(positions);
+    for (const TableKind& kind : tableKinds())
+        for (bool toXY : {true, false}) {
+            SCOPED_TRACE(std::string(kind.name) + (toXY ? ", S/P to X/Y" : ", X/Y to S/P"));
+            const NdArrayComplex original = randomTable(Layout{positions}.extents(g, 3, 3), 11);
+            NdArrayComplex t = original;
+            convertRTBetweenBases(t, g.a1, g.a2, g.lambda, Orders, Orders, true, lat.k1x, lat.k1y, lat.k2x,
+                                  lat.k2y, g.def, kind.indexIn, kind.indexOut, kind.fromUpper, kind.signOut,
+                                  toXY, &theta);
+            const auto perWavelength = [&](size_t i, size_t k) { return theta[i + g.a1.size() * k]; };
+            EXPECT_GT(expectTextbookConversion(original, t, g, perWavelength, lat, positions, kind, toXY),
+                      100u);
+        }
+}
+
+TEST(BasisConversion, AnEmptyPerWavelengthThetaTableChangesNothing)
+{
+    // Files without "f_conversion" pass an empty table (or none): the
+    // result is the one of the plain axis, bit for bit.
+    for (const Grid& g : obliqueGrids())
+        for (const TableKind& kind : tableKinds()) {
+            SCOPED_TRACE(std::string(g.name) + ", " + kind.name);
+            const Lattice lat = lattice(1);
+            const NdArrayComplex original = randomTable(Layout{0}.extents(g, 3, 3), 5);
+            NdArrayComplex plain = original;
+            convert(plain, g, Orders, Orders, lat, false, kind, true);
+            NdArrayComplex withEmpty = original;
+            const NdArrayReal empty;
+            convertRTBetweenBases(withEmpty, g.a1, g.a2, g.lambda, Orders, Orders, false, lat.k1x, lat.k1y,
+                                  lat.k2x, lat.k2y, g.def, kind.indexIn, kind.indexOut, kind.fromUpper,
+                                  kind.signOut, true, &empty);
+            ASSERT_EQ(plain.size(), withEmpty.size());
+            EXPECT_EQ(std::memcmp(plain.data(), withEmpty.data(), plain.size() * sizeof(C)), 0);
+        }
+}
+
+TEST(BasisConversion, MalformedPerWavelengthThetaTablesAreRejected)
+{
+    const Grid polar = obliqueGrids()[0];
+    const Grid unitVector = obliqueGrids()[1];
+    const Lattice lat = lattice(1);
+    const TableKind& kind = tableKinds()[1];
+    auto table = [](std::vector<size_t> extents, size_t elements) {
+        NdArrayReal t;
+        t.m_size = std::move(extents);
+        t.assign(elements, 10.0);
+        return t;
+    };
+    struct Case {
+        const char* name;
+        const Grid& grid;
+        NdArrayReal theta;
+    };
+    const Case cases[] = {
+        {"a grid that is not polar", unitVector, table({3, 3}, 9)},
+        {"fewer theta rows than the axis", polar, table({2, 3}, 6)},
+        {"fewer wavelength columns than the axis", polar, table({3, 2}, 6)},
+        {"one dimension", polar, table({9}, 9)},
+        {"fewer elements than the extents", polar, table({3, 3}, 8)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        NdArrayComplex t = randomTable(Layout{0}.extents(c.grid, 3, 3), 9);
+        const NdArrayComplex before = t;
+        EXPECT_THROW(convertRTBetweenBases(t, c.grid.a1, c.grid.a2, c.grid.lambda, Orders, Orders, false,
+                                           lat.k1x, lat.k1y, lat.k2x, lat.k2y, c.grid.def, kind.indexIn,
+                                           kind.indexOut, kind.fromUpper, kind.signOut, true, &c.theta),
+                     std::out_of_range);
+        EXPECT_EQ(t, before);
+    }
 }

@@ -3,13 +3,16 @@
 #include <array>
 #include <cmath>
 
+#include "ConversionFixtures.h"
 #include "FieldBasisConversions.h"
 
 namespace {
 
 using C = std::complex<double>;
 using Field = std::array<C, 3>;
-using Vec = std::array<double, 3>;
+using Vec = tables_test::Vec3;
+using tables_test::cross;
+using tables_test::dot;
 
 const double Deg = 3.141592653589793 / 180;
 
@@ -35,16 +38,6 @@ Field cartesian(C es, C ep, const Vec& u)
 Vec real(const Field& e)
 {
     return {e[0].real(), e[1].real(), e[2].real()};
-}
-
-double dot(const Vec& a, const Vec& b)
-{
-    return a[0] * b[0] + a[1] * b[1] + a[2] * b[2];
-}
-
-Vec cross(const Vec& a, const Vec& b)
-{
-    return {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
 }
 
 void expectNear(C got, C want, double tol = 1e-14)

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <stdexcept>
 
 #include "TablePreparation.h"
@@ -213,6 +214,54 @@ TEST(PopulateRTMatrices, HugeDenseOrderGridIsRefusedBeforeAllocating)
         "Schema Validation failed: The R and T matrices spread over the full range of grating orders "
         "would exceed 268435456 elements.");
     expectSentinel(dense);
+}
+
+TEST(PopulateRTMatrices, SparseOrdersMayNotSpreadASmallTableBeyondItsAllowance)
+{
+    // Orders -3000 and 3000 on a one-point grid: 6001 dense orders x 4 = 24004
+    // elements is fine; in n and m, 6001^2 x 4 = 144048004 elements from a
+    // file table of 8 is refused before anything is allocated.
+    Prepared oneAxis = prepare({{-3000, 0}, {3000, 0}});
+    NdArrayComplex file = tracedTable({1, 1, 1, 2, 2, 2});
+    NdArrayComplex dense;
+    populateRTMatrices(file, oneAxis.n, oneAxis.m, oneAxis.list, dense, false);
+    EXPECT_EQ(dense.size(), 24004u);
+
+    Prepared bothAxes = prepare({{-3000, -3000}, {3000, 3000}});
+    dense = sentinel();
+    expectFailure(
+        [&] { populateRTMatrices(file, bothAxes.n, bothAxes.m, bothAxes.list, dense, false); },
+        "Schema Validation failed: The R and T matrices spread over the full range of grating "
+        "orders would hold 144048004 elements, more than 64 times the 8 elements given in the file.");
+    expectSentinel(dense);
+}
+
+TEST(DenseTableAllowance, LimitsOfTheDenseTable)
+{
+    // Any table up to 2^24 elements; beyond, at most 64 times the file's
+    // table; never more than 2^28.
+    const size_t allowance = size_t{1} << 24, cap = size_t{1} << 28;
+    const struct {
+        size_t dense;
+        size_t file;
+        bool affordable;
+    } cases[] = {
+        {0, 0, true},
+        {allowance, 1, true},
+        {allowance + 1, 1, false},
+        {allowance + 1, (allowance + 64) / 64, true},
+        {allowance + 1, allowance / 64, false},
+        {64 * 1000000, 1000000, true},
+        {64 * 1000000 + 1, 1000000, false},
+        {cap, cap / 64, true},
+        {cap, cap / 64 - 1, false},
+        {cap + 1, cap, false},
+        {cap + 1, SIZE_MAX, false},
+        {cap, SIZE_MAX, true},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(isDenseTableAffordable(c.dense, c.file), c.affordable)
+            << c.dense << " dense elements from " << c.file;
 }
 
 TEST(PopulateRTMatrices, MalformedOrderListIsRejected)

@@ -20,12 +20,10 @@ const char* const LengthMessage =
     "Schema Validation failed: Dimension is correct but incorrect length of array";
 const char* const LatticeMessage =
     "Schema validation failed: size first dimension of reciprocal lattice vector is not same as first "
-    "dimension of "
-    "RT matrix.";
+    "dimension of RT matrix.";
 const char* const IndexMapExtentMessage =
     "Schema validation failed: the sizes of first and second dimensions of mIndexMap is not same as length "
-    "of "
-    "pos_x/pos_y/pos_rad/pos_pol/par_1/par_2.";
+    "of pos_x/pos_y/pos_rad/pos_pol/par_1/par_2.";
 
 // Everything validateDimensions looks at, consistent to begin with: two
 // positions on a 3 (first axis) x 2 (second axis) position grid.

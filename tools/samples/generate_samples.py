@@ -67,8 +67,8 @@ grating-1d-fconversion.json
     1/lambda0 = (1/450 nm + 1/650 nm) / 2, i.e. one in-plane wave vector per row (theta_i
     0..80 step 10, phi step 45); rows that the loader clips to 90 degrees hold the values of
     89.99 degrees.  Interpolation basis S/P
-    (default): the loader's basis conversion works on the reference theta axis, not on the
-    per-wavelength table, so this file must not be converted.  Lossless.
+    (default); converted to X/Y (basis 1 or 3), each node converts at its per-wavelength
+    angle.  Lossless.
 
 Grating tables are written with 12 significant digits, everything else with 15.
 Flags are written as the numbers 0/1: JSON true/false is not read as a number by every reader

@@ -1,0 +1,17 @@
+#include "AxisPairReader.h"
+
+#include "ErrorTable.h"
+#include "JsonReaders.h"
+
+bool readAxisPair(const nlohmann::json& block, const char* name1, const char* name2,
+                  std::vector<double>& axis1, std::vector<double>& axis2, const char* note)
+{
+    try {
+        getdoublevector(axis1, name1, block, false, {});
+        getdoublevector(axis2, name2, block, false, {});
+        return true;
+    } catch (...) {
+        addNote(note);
+        return false;
+    }
+}

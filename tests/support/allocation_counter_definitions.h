@@ -1,0 +1,101 @@
+#pragma once
+
+// The replaceable global allocation functions behind allocation_counter.h.
+// Include this file in exactly one source file of a test program.
+//
+// Every replaceable non-aligned form is replaced, so that memory from these
+// forms is always released by the matching replacement (the sanitizers check
+// that pairs match). The aligned forms keep their defaults, which pair with
+// each other.
+
+#include <cstdlib>
+#include <new>
+
+#include "allocation_counter.h"
+
+namespace {
+
+thread_local size_t gAllocations = 0;
+thread_local size_t gLargestRequest = 0;
+thread_local size_t gLimit = 0;
+
+// Null when the request is over this thread's limit or the system refuses.
+void* tryAllocate(std::size_t size) noexcept
+{
+    ++gAllocations;
+    if (size > gLargestRequest)
+        gLargestRequest = size;
+    if (gLimit != 0 && size > gLimit)
+        return nullptr;
+    return std::malloc(size == 0 ? 1 : size);
+}
+
+void* allocate(std::size_t size)
+{
+    if (void* p = tryAllocate(size))
+        return p;
+    throw std::bad_alloc();
+}
+
+}  // namespace
+
+size_t allocationsOnThisThread()
+{
+    return gAllocations;
+}
+
+size_t largestAllocationOnThisThread()
+{
+    return gLargestRequest;
+}
+
+void resetLargestAllocationOnThisThread()
+{
+    gLargestRequest = 0;
+}
+
+void setAllocationLimitOnThisThread(size_t bytes)
+{
+    gLimit = bytes;
+}
+
+void* operator new(std::size_t size)
+{
+    return allocate(size);
+}
+void* operator new[](std::size_t size)
+{
+    return allocate(size);
+}
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept
+{
+    return tryAllocate(size);
+}
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept
+{
+    return tryAllocate(size);
+}
+void operator delete(void* p) noexcept
+{
+    std::free(p);
+}
+void operator delete[](void* p) noexcept
+{
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept
+{
+    std::free(p);
+}
+void operator delete[](void* p, std::size_t) noexcept
+{
+    std::free(p);
+}
+void operator delete(void* p, const std::nothrow_t&) noexcept
+{
+    std::free(p);
+}
+void operator delete[](void* p, const std::nothrow_t&) noexcept
+{
+    std::free(p);
+}
