@@ -184,4 +184,7 @@ GratingSurface::GratingSurface(const wchar_t* filename, bool isLog, bool isVerbo
     } catch (...) {
         throw addErrorMessage("Loading the grating data file failed: unknown exception", false);
     }
+    // The ray path's working copy of the finished tables, made once the
+    // parsed document is gone (it never throws).
+    rebuildInteractionTables();
 }

@@ -4,6 +4,7 @@
 // tables it holds.
 
 #include <deque>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,7 @@
 #include "orvik-plugin_V2.h"
 
 struct dirtyGratingWrapper;
+struct InteractionTables;
 extern "C" int gpuWrapGratingSurface(dirtyGratingWrapper& wrapper, void* instance);
 
 // One loaded grating characterisation file. Built (and validated) by its
@@ -58,6 +60,11 @@ private:
     // Read-only window for the library's own free functions and its tests.
     friend struct GratingSurfaceAccess;
 
+    // Rebuilds the ray path's working copy of mR and mT. The constructor
+    // calls it last; every later rewrite of the tables must call it too.
+    // Without a copy (no memory for it) rays read the dense tables.
+    void rebuildInteractionTables() noexcept;
+
     double mNLower = 1.0;
     double mNUpper = 1.0;
     // Reciprocal lattice vectors in 1/m (files without position data).
@@ -102,4 +109,7 @@ private:
     NdArrayInt mIndexMap;  // addressed (second axis index, first axis index); 1-based, <= 0 = hole
     PositionDefinition mPositionDef = P_NONE;
     bool mVerifyDataExported = false;
+    // Working copy of mR and mT laid out for the ray path (one grid node's
+    // orders and polarisations contiguous); see InteractionWorkingTables.h.
+    std::shared_ptr<const InteractionTables> mInteractionTables;
 };

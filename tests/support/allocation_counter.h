@@ -19,6 +19,12 @@ void resetLargestAllocationOnThisThread();
 // without reaching the system; 0 means no limit.
 void setAllocationLimitOnThisThread(size_t bytes);
 
+// Makes this thread's n-th request from now (n >= 1) fail as if the system
+// refused it; 0 cancels. Whether that failure has happened since:
+// allocationFailedOnThisThread().
+void failAllocationOnThisThread(size_t n);
+bool allocationFailedOnThisThread();
+
 class AllocationCount {
 public:
     AllocationCount() : mStart(allocationsOnThisThread()) {}
@@ -42,4 +48,15 @@ public:
     AllocationLimit& operator=(const AllocationLimit&) = delete;
 
     size_t largestRequest() const { return largestAllocationOnThisThread(); }
+};
+
+// For its lifetime, this thread's n-th request from now fails.
+class FailingAllocation {
+public:
+    explicit FailingAllocation(size_t n) { failAllocationOnThisThread(n); }
+    ~FailingAllocation() { failAllocationOnThisThread(0); }
+    FailingAllocation(const FailingAllocation&) = delete;
+    FailingAllocation& operator=(const FailingAllocation&) = delete;
+
+    bool triggered() const { return allocationFailedOnThisThread(); }
 };

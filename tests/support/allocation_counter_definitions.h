@@ -18,8 +18,11 @@ namespace {
 thread_local size_t gAllocations = 0;
 thread_local size_t gLargestRequest = 0;
 thread_local size_t gLimit = 0;
+thread_local size_t gFailingRequest = 0;  // value of gAllocations that fails; 0: none
+thread_local bool gFailed = false;
 
-// Null when the request is over this thread's limit or the system refuses.
+// Null when the request is over this thread's limit, is the one chosen to
+// fail, or the system refuses.
 void* tryAllocate(std::size_t size) noexcept
 {
     ++gAllocations;
@@ -27,6 +30,10 @@ void* tryAllocate(std::size_t size) noexcept
         gLargestRequest = size;
     if (gLimit != 0 && size > gLimit)
         return nullptr;
+    if (gFailingRequest != 0 && gAllocations == gFailingRequest) {
+        gFailed = true;
+        return nullptr;
+    }
     return std::malloc(size == 0 ? 1 : size);
 }
 
@@ -57,6 +64,17 @@ void resetLargestAllocationOnThisThread()
 void setAllocationLimitOnThisThread(size_t bytes)
 {
     gLimit = bytes;
+}
+
+void failAllocationOnThisThread(size_t n)
+{
+    gFailed = false;
+    gFailingRequest = n == 0 ? 0 : gAllocations + n;
+}
+
+bool allocationFailedOnThisThread()
+{
+    return gFailed;
 }
 
 void* operator new(std::size_t size)

@@ -1,0 +1,16 @@
+#include "InteractionNumerics.h"
+
+#include <cmath>
+
+double bringIntoAzimuthalRangeInDegrees(double phiIn, double minPhiVector)
+{
+    return phiIn - 360.0 * std::floor((1e-12 + (phiIn - minPhiVector)) / 360.0);
+}
+
+double sum(const std::vector<double>& A)
+{
+    double total = 0.0;
+    for (double a : A)
+        total += a;
+    return total;
+}

@@ -1,0 +1,7 @@
+#include "InteractionScratch.h"
+
+InteractionScratch& threadInteractionScratch()
+{
+    thread_local InteractionScratch scratch;
+    return scratch;
+}

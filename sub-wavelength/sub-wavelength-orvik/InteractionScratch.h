@@ -1,0 +1,23 @@
+#pragma once
+
+// Per-thread working storage of the ray path. The tables and lists of one
+// ray are kept for the next ray on the same thread, so that once a thread
+// has traced a ray of a surface, further rays of that size allocate nothing.
+
+#include <vector>
+
+#include "InteractionOrderChoice.h"
+#include "NdArray.h"
+
+struct InteractionScratch {
+    NdArrayComplex Rinterp;                                    // interpolated reflection table of the ray
+    NdArrayComplex Tinterp;                                    // interpolated transmission table
+    std::vector<double> k1gk2g = std::vector<double>(6, 0.0);  // lattice vectors at the ray, 1/m
+    PropagatingOrderList orders;
+    std::vector<int> singleN = std::vector<int>(1, 0);  // one-element order lists of a requested order
+    std::vector<int> singleM = std::vector<int>(1, 0);
+};
+
+// The calling thread's scratch. An interaction uses it from start to end;
+// interactions never nest on one thread.
+InteractionScratch& threadInteractionScratch();

@@ -1,0 +1,193 @@
+#include "InteractionWorkingTables.h"
+
+#include <algorithm>
+#include <cmath>
+#include <stdexcept>
+
+#include "AxisBracket.h"
+#include "InteractionParameters.h"
+#include "PositionCorners.h"
+
+namespace {
+
+// Nodes per transposition tile: a tile of 64 nodes x 64 entries (64 KiB of
+// source) keeps both the rows read and the rows written in cache.
+constexpr size_t TileSize = 64;
+
+size_t checkedProduct(const std::vector<size_t>& extents)
+{
+    size_t product = 1;
+    for (size_t extent : extents) {
+        if (extent == 0 || product > SIZE_MAX / extent)
+            throw std::invalid_argument("working table: empty or oversized dimension");
+        product *= extent;
+    }
+    return product;
+}
+
+}  // namespace
+
+OrderFastestTable::OrderFastestTable(const NdArrayComplex& dense, bool withPosition)
+{
+    const size_t p = withPosition ? 1 : 0;
+    const std::vector<size_t>& d = dense.m_size;
+    if (d.size() != 7 + p || d[p + 5] != 2 || d[p + 6] != 2)
+        throw std::invalid_argument("working table: the table is not [P] x A1 x A2 x L x Nn x Nm x 2 x 2");
+    if (checkedProduct(d) != dense.size())
+        throw std::invalid_argument("working table: element count disagrees with the extents");
+    mPositions = withPosition ? d[0] : 1;
+    mAngle1 = d[p];
+    mAngle2 = d[p + 1];
+    mWavelengths = d[p + 2];
+    mNOrders = d[p + 3];
+    mMOrders = d[p + 4];
+
+    // Transpose [node + nodes * entry] into [entry + entries * node], tile by
+    // tile.
+    const size_t nodes = nodeCount();
+    const size_t count = entries();
+    mValues.resize(nodes * count);
+    const std::complex<double>* source = dense.data();
+    for (size_t e0 = 0; e0 < count; e0 += TileSize) {
+        const size_t e1 = std::min(count, e0 + TileSize);
+        for (size_t n0 = 0; n0 < nodes; n0 += TileSize) {
+            const size_t n1 = std::min(nodes, n0 + TileSize);
+            for (size_t n = n0; n < n1; ++n)
+                for (size_t e = e0; e < e1; ++e)
+                    mValues[e + count * n] = source[n + nodes * e];
+        }
+    }
+}
+
+bool tableExtentsMatchGrid(const OrderFastestTable& table, const HalfSpaceGrid& grid)
+{
+    return !table.empty() && grid.angle1Nodes && grid.angle2 && grid.lambda &&
+           table.angle1() == grid.angle1Length && table.angle2() == grid.angle2->size() &&
+           table.wavelengths() == grid.lambda->size() && table.positions() == grid.positions &&
+           (grid.withPosition || grid.positions == 1);
+}
+
+bool tableFitsGrid(const OrderFastestTable& table, const HalfSpaceGrid& grid)
+{
+    if (!tableExtentsMatchGrid(table, grid))
+        return false;
+    if (!grid.withPosition)
+        return true;
+    if (!grid.indexMap || !grid.X || !grid.Y || !grid.k1x || !grid.k1y || !grid.k2x || !grid.k2y)
+        return false;
+    const NdArrayInt& map = *grid.indexMap;
+    if (grid.X->empty() || grid.Y->empty() || map.m_size.size() != 2 || map.m_size[0] != grid.Y->size() ||
+        map.m_size[1] != grid.X->size() || map.size() != grid.X->size() * grid.Y->size())
+        return false;
+    for (int value : map) {
+        if (value > 0 && static_cast<size_t>(value) > grid.positions)
+            return false;
+    }
+    return grid.k1x->size() >= grid.positions && grid.k1y->size() >= grid.positions &&
+           grid.k2x->size() >= grid.positions && grid.k2y->size() >= grid.positions;
+}
+
+bool locateInterpolationStencil(const HalfSpaceGrid& grid, const GridPoint& point, int no_interp,
+                                InterpolationStencil& stencil, double* k1gk2g)
+{
+    const bool finitePoint =
+        std::isfinite(point.angle1) && std::isfinite(point.angle2) && std::isfinite(point.lambda) &&
+        (!grid.withPosition || (std::isfinite(point.first) && std::isfinite(point.second)));
+    if (!finitePoint)
+        return false;
+
+    const NearestNodeAxes nearest = decodeInterpolationSwitch(no_interp);
+    PositionCorners corners;
+    if (grid.withPosition) {
+        if (!locatePositionCorners(*grid.indexMap, *grid.X, point.first, *grid.Y, point.second,
+                                   nearest.position, corners))
+            return false;
+        latticeVectorsAtCorners(corners, *grid.k1x, *grid.k1y, *grid.k2x, *grid.k2y, k1gk2g);
+    }
+
+    const std::vector<double>& angle2 = *grid.angle2;
+    const std::vector<double>& lambda = *grid.lambda;
+    const AxisBracket wp = bracketAxis(angle2.data(), angle2.size(), point.angle2, nearest.angles);
+    const AxisBracket wl = bracketAxis(lambda.data(), lambda.size(), point.lambda, nearest.wavelength);
+    // Theta bracket in the column of each wavelength node, both nodes even
+    // when only the first is used.
+    AxisBracket wt[2];
+    for (size_t k = 0; k < 2; ++k)
+        wt[k] = bracketAxis(grid.angle1Nodes + wl.node[k] * grid.angle1WavelengthStride, grid.angle1Length,
+                            point.angle1, nearest.angles);
+    const size_t lc = wl.nodeCount();
+    const size_t pc = wp.nodeCount();
+    const size_t tc = (wt[0].weight[1] == 0.0 && wt[1].weight[1] == 0.0) ? 1 : 2;
+
+    // Node order and weight products as the reference interpolators form
+    // them: wavelength, angle 2, angle 1, position corner (innermost).
+    const size_t A1 = grid.angle1Length;
+    const size_t A2 = angle2.size();
+    const size_t P = grid.positions;
+    stencil.count = 0;
+    for (size_t k = 0; k < lc; ++k) {
+        for (size_t j = 0; j < pc; ++j) {
+            for (size_t i = 0; i < tc; ++i) {
+                const double wti = wt[k].weight[i];
+                const size_t node = wt[k].node[i] + A1 * (wp.node[j] + A2 * wl.node[k]);
+                if (!grid.withPosition) {
+                    stencil.add(node, (wti * wp.weight[j]) * wl.weight[k]);
+                    continue;
+                }
+                for (size_t c = 0; c < 4; ++c)
+                    stencil.add(static_cast<size_t>(corners.position[c] - 1) + P * node,
+                                ((corners.weight[c] * wti) * wp.weight[j]) * wl.weight[k]);
+            }
+        }
+    }
+    return true;
+}
+
+namespace {
+
+// out[v] += weight[t] * node_t[v] for the terms [first, first + N), v over
+// the real and imaginary parts of every entry. The terms of one call are
+// added one after the other to each value, so per value the additions keep
+// the stencil's order however the terms are grouped into calls.
+template <size_t N>
+void accumulateTerms(const OrderFastestTable& table, const InterpolationStencil& stencil, size_t first,
+                     double* out, size_t values)
+{
+    const double* node[N];
+    double weight[N];
+    for (size_t t = 0; t < N; ++t) {
+        node[t] = reinterpret_cast<const double*>(table.node(stencil.offset[first + t]));
+        weight[t] = stencil.weight[first + t];
+    }
+    for (size_t v = 0; v < values; ++v) {
+        double sum = out[v];
+        for (size_t t = 0; t < N; ++t)
+            sum += weight[t] * node[t][v];
+        out[v] = sum;
+    }
+}
+
+}  // namespace
+
+void interpolateAtStencil(const OrderFastestTable& table, const InterpolationStencil& stencil,
+                          NdArrayComplex& result)
+{
+    const size_t entries = table.entries();
+    result.m_size.resize(4);
+    result.m_size[0] = table.nOrders();
+    result.m_size[1] = table.mOrders();
+    result.m_size[2] = 2;
+    result.m_size[3] = 2;
+    result.assign(entries, std::complex<double>(0.0, 0.0));
+
+    // A complex value is two adjacent doubles, and complex-by-real products
+    // and complex sums act on the two parts separately, so the sum runs over
+    // the parts as plain doubles.
+    double* out = reinterpret_cast<double*>(result.data());
+    const size_t values = 2 * entries;
+    size_t t = 0;
+    for (; t + 4 <= stencil.count; t += 4)
+        accumulateTerms<4>(table, stencil, t, out, values);
+    for (; t < stencil.count; ++t)
+        accumulateTerms<1>(table, stencil, t, out, values);
+}
