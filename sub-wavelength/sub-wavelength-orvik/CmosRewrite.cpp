@@ -132,5 +132,8 @@ bool GratingSurface::restore_Tpower_to_T00()
     for (int side = 0; side < 2; ++side)
         moveTransmittedPowerToZerothOrder(mR[side], m_list_orders_Rn[side], m_list_orders_Rm[side], mT[side],
                                           m_list_orders_Tn[side], m_list_orders_Tm[side], mXyVarOrParScan);
+    // Rays read a copy of the tables laid out for them; it must show the
+    // rewritten transmission.
+    rebuildInteractionTables();
     return true;
 }
