@@ -10,8 +10,8 @@
 // node's entries contiguous, nothing else. The reference interpolation over
 // the dense tables is timed alongside for comparison.
 //
-// The generated files go to the system's temporary folder and are written
-// once per run.
+// The generated files go to the system's temporary folder for the time of
+// their loading, once per run.
 
 #include <benchmark/benchmark.h>
 
@@ -167,6 +167,16 @@ std::string temporaryFile(const char* name)
     return (std::filesystem::temp_directory_path() / name).string();
 }
 
+// Writes the file, loads it and removes it again.
+std::unique_ptr<GratingSurface> generateAndLoad(const char* name, const GratingFileSpec& spec)
+{
+    const std::string path = temporaryFile(name);
+    writeGratingFile(path, spec);
+    std::unique_ptr<GratingSurface> surface = load(path);
+    std::filesystem::remove(path);
+    return surface;
+}
+
 // (b): period 20 um along x, so that all 21 orders propagate at moderate
 // incidence.
 GratingFileSpec grating1d21Orders()
@@ -268,21 +278,15 @@ Case& bareInterface()
 
 Case& grating1d()
 {
-    static Case c = [] {
-        const std::string path = temporaryFile("quelbrant-bench-grating-1d-21-orders.json");
-        writeGratingFile(path, grating1d21Orders());
-        return Case{load(path), makeRays(4096, 40.0, 450, 650, 0)};
-    }();
+    static Case c{generateAndLoad("quelbrant-bench-grating-1d-21-orders.json", grating1d21Orders()),
+                  makeRays(4096, 40.0, 450, 650, 0)};
     return c;
 }
 
 Case& grating2d()
 {
-    static Case c = [] {
-        const std::string path = temporaryFile("quelbrant-bench-grating-2d-11x11-positions.json");
-        writeGratingFile(path, grating2dOnPositions());
-        return Case{load(path), makeRays(1 << 16, 40.0, 450, 660, 7.5)};
-    }();
+    static Case c{generateAndLoad("quelbrant-bench-grating-2d-11x11-positions.json", grating2dOnPositions()),
+                  makeRays(1 << 16, 40.0, 450, 660, 7.5)};
     return c;
 }
 
