@@ -3,14 +3,13 @@
 #include <atomic>
 #include <cstdint>
 #include <fstream>
-#include <memory>
 #include <vector>
 
 #if defined(__linux__)
 #include <unistd.h>
 #endif
 
-#include "sub-wavelength-orvik.h"
+#include "orvik-plugin-exports.h"
 
 namespace resourcetest {
 
@@ -93,12 +92,11 @@ std::wstring wideName(const std::filesystem::path& path)
 
 int loadAndRelease(const std::wstring& file)
 {
-    try {
-        std::unique_ptr<GratingSurface> surface(new GratingSurface(file.c_str(), false, false, false));
-        return 0;
-    } catch (int error) {
-        return error;
-    }
+    void* instance = nullptr;
+    const int error = LoadFile(file.c_str(), instance);
+    if (error == 0)
+        Release(instance);
+    return error;
 }
 
 size_t residentBytes()

@@ -32,8 +32,8 @@ private:
 
 std::wstring wideName(const std::filesystem::path& path);
 
-// Loads the file as the light-simulation host does and releases the surface
-// at once; 0 on success, else the thrown error index.
+// Loads the file through LoadFile, as the light-simulation host does, and
+// releases the surface at once; 0 on success, else LoadFile's error index.
 int loadAndRelease(const std::wstring& file);
 
 // Resident set size of the process in bytes, or 0 where it cannot be read
