@@ -37,7 +37,21 @@ const bool Verbose = std::getenv("QUELBRANT_FUZZ_VERBOSE") != nullptr;
 struct LoadedSurface {
     std::unique_ptr<GratingSurface> surface;
     bool hostMode;
+    // In host-program mode, the same file once more in CMOS mode (all
+    // transmitted power in the zeroth order), as the lens-design adapters
+    // can cache it.
+    std::unique_ptr<GratingSurface> cmos;
 };
+
+std::unique_ptr<GratingSurface> loadSample(const std::filesystem::path& file, bool hostMode)
+{
+    try {
+        return std::make_unique<GratingSurface>(file.wstring().c_str(), false, false, hostMode);
+    } catch (int error) {
+        std::fprintf(stderr, "sample %s does not load: %ls\n", file.c_str(), errorDescription(error));
+        std::abort();
+    }
+}
 
 std::vector<LoadedSurface> loadSamples()
 {
@@ -50,14 +64,13 @@ std::vector<LoadedSurface> loadSamples()
     std::vector<LoadedSurface> surfaces;
     for (const auto& file : files) {
         for (bool hostMode : {false, true}) {
-            try {
-                surfaces.push_back(
-                    {std::make_unique<GratingSurface>(file.wstring().c_str(), false, false, hostMode),
-                     hostMode});
-            } catch (int error) {
-                std::fprintf(stderr, "sample %s does not load: %ls\n", file.c_str(), errorDescription(error));
-                std::abort();
+            std::unique_ptr<GratingSurface> cmos;
+            if (hostMode) {
+                cmos = loadSample(file, true);
+                if (!cmos->restore_Tpower_to_T00())
+                    cmos.reset();
             }
+            surfaces.push_back({loadSample(file, hostMode), hostMode, std::move(cmos)});
         }
     }
     FUZZ_REQUIRE(!surfaces.empty(), "the samples of " QUELBRANT_DATA_DIR " load");
@@ -210,9 +223,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         }
     }
 
+    // Read last, so that inputs written before CMOS surfaces were offered
+    // still choose what they chose then.
+    GratingSurface& surface = chosen.cmos && input.ConsumeBool() ? *chosen.cmos : *chosen.surface;
+
     if (Verbose) {
-        std::fprintf(stderr, "surface %zu (%s mode), order [", static_cast<size_t>(&chosen - surfaces.data()),
-                     chosen.hostMode ? "host-program" : "light-simulation");
+        std::fprintf(stderr, "surface %zu (%s mode%s), order [",
+                     static_cast<size_t>(&chosen - surfaces.data()),
+                     chosen.hostMode ? "host-program" : "light-simulation",
+                     &surface == chosen.cmos.get() ? ", CMOS" : "");
         for (int n : order)
             std::fprintf(stderr, " %d", n);
         std::fprintf(stderr, " ], reflection %d, transmission %d, params [", includeReflection,
@@ -228,8 +247,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const bool ordinary = placedOnly && !paramsFuzzed && (includeReflection || includeTransmission);
     ProbeRay ray = before;
     try {
-        const int result = chosen.surface->Interaction_V2(&ray.record, order, includeReflection,
-                                                          includeTransmission, params);
+        const int result =
+            surface.Interaction_V2(&ray.record, order, includeReflection, includeTransmission, params);
         if (Verbose) {
             std::fprintf(stderr, "result %d\n", result);
             printProbeRay("out", ray);
