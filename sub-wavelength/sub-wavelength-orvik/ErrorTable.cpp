@@ -48,10 +48,12 @@ const wchar_t TableFullText[] =
 // never move or change.
 std::unordered_map<std::wstring_view, int> repeatedErrors;
 int tableFullIndex = -1;
+// Guarded by mtx. The entry of the most recent message: the last one
+// appended, or a reused one. An index outside the table names it.
+size_t mostRecentIndex = 0;
 
-int appendUnderLock(std::wstring&& entry, bool isNote)
+int entryFor(std::wstring&& entry, bool isNote)
 {
-    std::lock_guard<std::mutex> lock(mtx);
     std::deque<std::wstring>& table = GratingSurface::ErrorDescriptions;
     if (isNote || table.size() < NoteLimit)
         return appendErrorEntry(table, std::move(entry), isNote, NoteLimit);
@@ -64,6 +66,15 @@ int appendUnderLock(std::wstring&& entry, bool isNote)
     }
     const int index = appendErrorEntry(table, std::move(entry), false, NoteLimit);
     repeatedErrors.emplace(std::wstring_view(table.back()), index);
+    return index;
+}
+
+int appendUnderLock(std::wstring&& entry, bool isNote)
+{
+    std::lock_guard<std::mutex> lock(mtx);
+    const int index = entryFor(std::move(entry), isNote);
+    if (index >= 0)
+        mostRecentIndex = static_cast<size_t>(index);
     return index;
 }
 
@@ -109,7 +120,7 @@ const wchar_t* errorDescription(int index)
     std::lock_guard<std::mutex> lock(mtx);
     const auto& table = GratingSurface::ErrorDescriptions;
     if (index < 0 || static_cast<size_t>(index) >= table.size())
-        return table.back().c_str();
+        return table[mostRecentIndex < table.size() ? mostRecentIndex : table.size() - 1].c_str();
     return table[static_cast<size_t>(index)].c_str();
 }
 

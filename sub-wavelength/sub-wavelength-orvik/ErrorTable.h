@@ -38,8 +38,9 @@ int addErrorMessage(const std::string& err, bool debuglog);
 // caller discards a note's index, so a dropped note changes nothing else.
 int addNote(const std::string& note);
 
-// The table entry for index; a negative or too large index gives the last
-// entry. The characters stay at their address until the library is
+// The table entry for index; a negative or too large index gives the entry
+// of the most recent message (the last entry, unless the most recent error
+// reused an earlier one, see ErrorLimit). The characters stay at their address until the library is
 // unloaded, however many entries are appended later.
 const wchar_t* errorDescription(int index);
 

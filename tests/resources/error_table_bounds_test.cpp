@@ -25,24 +25,23 @@ void fillTableTo(size_t size)
 
 TEST(ErrorTableBounds, BeyondTheNoteLimitARepeatedErrorReturnsItsEntry)
 {
+    const std::string badRay = "Ray not traced (Interaction_V2): n1 is 0, expected a finite number above 0.";
     fillTableTo(NoteLimit);
-    const int first =
-        addErrorMessage("Ray not traced (Interaction_V2): n1 is 0, expected a number above 0.", false);
+    const int first = addErrorMessage(badRay, false);
     const size_t size = errorTableSize();
     EXPECT_EQ(static_cast<size_t>(first), size - 1);
     for (int i = 0; i < 1000; ++i)
-        EXPECT_EQ(
-            addErrorMessage("Ray not traced (Interaction_V2): n1 is 0, expected a number above 0.", false),
-            first);
+        EXPECT_EQ(addErrorMessage(badRay, false), first);
     EXPECT_EQ(errorTableSize(), size);
     // A different text is still an entry of its own.
-    const int other =
-        addErrorMessage("Ray not traced (Interaction_V2): n2 is 0, expected a number above 0.", false);
+    const int other = addErrorMessage("a later failure", false);
     EXPECT_EQ(static_cast<size_t>(other), size);
-    EXPECT_STREQ(errorDescription(first),
-                 L"Ray not traced (Interaction_V2): n1 is 0, expected a number above 0.");
-    EXPECT_STREQ(errorDescription(other),
-                 L"Ray not traced (Interaction_V2): n2 is 0, expected a number above 0.");
+    EXPECT_STREQ(errorDescription(other), L"a later failure");
+    // An index outside the table names the most recent failure, also when
+    // that one reused its entry.
+    EXPECT_EQ(addErrorMessage(badRay, false), first);
+    EXPECT_EQ(errorDescription(-1), errorDescription(first));
+    EXPECT_EQ(std::wstring(errorDescription(first)), std::wstring(badRay.begin(), badRay.end()));
 }
 
 TEST(ErrorTableBounds, BeyondTheErrorLimitNewTextsShareTheTableFullEntry)
