@@ -1,6 +1,8 @@
 #include "ErrorTable.h"
 
 #include <mutex>
+#include <string_view>
+#include <unordered_map>
 
 #include "logger.h"
 #include "sub-wavelength-orvik.h"
@@ -11,6 +13,7 @@ std::mutex mtx;
 
 const size_t MessageMaxLength = 200;
 const size_t NoteLimit = 100000;
+const size_t ErrorLimit = 2 * NoteLimit;
 
 // A deque, not a vector: appending never moves the existing strings, so the
 // pointers that errorDescription hands out stay valid (a short string keeps
@@ -34,10 +37,34 @@ std::wstring widen(std::string::const_iterator first, std::string::const_iterato
     return wide;
 }
 
+const wchar_t TableFullText[] =
+    L"Too many different errors to keep in the error table; this and every later new message is only in "
+    L"the log file.";
+
+// Guarded by mtx. Errors appended after the table reached NoteLimit, by
+// text: a repeated error (one bad ray traced a million times, one file
+// loaded again and again) then reuses its entry instead of growing the
+// table without bound. The views point into the table's own strings, which
+// never move or change.
+std::unordered_map<std::wstring_view, int> repeatedErrors;
+int tableFullIndex = -1;
+
 int appendUnderLock(std::wstring&& entry, bool isNote)
 {
     std::lock_guard<std::mutex> lock(mtx);
-    return appendErrorEntry(GratingSurface::ErrorDescriptions, std::move(entry), isNote, NoteLimit);
+    std::deque<std::wstring>& table = GratingSurface::ErrorDescriptions;
+    if (isNote || table.size() < NoteLimit)
+        return appendErrorEntry(table, std::move(entry), isNote, NoteLimit);
+    if (const auto it = repeatedErrors.find(entry); it != repeatedErrors.end())
+        return it->second;
+    if (table.size() >= ErrorLimit) {
+        if (tableFullIndex < 0)
+            tableFullIndex = appendErrorEntry(table, TableFullText, false, NoteLimit);
+        return tableFullIndex;
+    }
+    const int index = appendErrorEntry(table, std::move(entry), false, NoteLimit);
+    repeatedErrors.emplace(std::wstring_view(table.back()), index);
+    return index;
 }
 
 // At most MessageMaxLength bytes of the message, one wide character per

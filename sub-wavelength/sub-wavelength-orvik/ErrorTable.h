@@ -12,14 +12,23 @@
 // one keeps its first MessageMaxLength bytes and a pointer to the log.
 extern const size_t MessageMaxLength;
 
-// Table size from which notes are only logged, no longer appended. Errors
-// are appended at any size.
+// Table size from which notes are only logged, no longer appended, and
+// from which an error whose text was appended at or beyond this size
+// returns that entry again instead of a new one.
 extern const size_t NoteLimit;
+
+// Table size from which an error with a new text gets the one shared entry
+// saying that the table is full. With NoteLimit this keeps the table
+// bounded however many failures a host provokes (the same bad ray traced
+// a million times), while every index still names a text.
+extern const size_t ErrorLimit;
 
 // Logs err (a debug line when debuglog is true, a normal line otherwise),
 // appends it to GratingSurface::ErrorDescriptions and returns the new
 // entry's index. debuglog chooses only the log level. Every failure in the
-// library leaves as `throw addErrorMessage(...)`.
+// library leaves as `throw addErrorMessage(...)`. Beyond NoteLimit entries
+// a repeated text may return its earlier entry, beyond ErrorLimit a new
+// text returns the table-full entry (see above).
 int addErrorMessage(const std::string& err, bool debuglog);
 
 // Registers a note: a remark on what a data file holds (a form that could

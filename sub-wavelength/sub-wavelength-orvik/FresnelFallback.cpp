@@ -110,6 +110,15 @@ void refraction(const double n1, const double n2, double& L, double& M, double& 
     const double Lt = L * n1 / n2;
     const double Mt = M * n1 / n2;
     const double s = Mt * Mt + Lt * Lt;
+    if (!std::isfinite(s)) {
+        // An index ratio so extreme (n2 near zero, n1 near the largest
+        // double) that the tangential components overflow: no direction or
+        // coefficient can be computed, so the ray ends as one that cannot
+        // be answered.
+        LogDebug("refraction() - index ratio out of range, energy set to 0");
+        energy = 0.0;
+        return;
+    }
     const bool tir = s > 1;
     if (!isR && isT && tir) {
         L = Lt;

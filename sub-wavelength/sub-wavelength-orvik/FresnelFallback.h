@@ -50,7 +50,8 @@ double Fresnel_tp(double n1, double n2, double N1, double N2);
 // - The outgoing field is scaled to unit power.
 // - An all-zero field gets energy 0 and is otherwise left alone. So is a ray
 //   the interface cannot answer: a non-finite index, direction or field
-//   part, an index not above zero, or grazing incidence (N = 0).
+//   part, an index not above zero, grazing incidence (N = 0), or an index
+//   ratio n1/n2 so extreme that the tangential components overflow.
 //
 // Throws the error-table index of "Unknwon error. (refraction)" when neither
 // branch is allowed; nothing has changed then.

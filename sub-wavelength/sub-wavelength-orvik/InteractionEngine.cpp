@@ -132,6 +132,7 @@ void RayInteraction::readRay()
     const std::string fault = rayRecordFault(mRay, readsHitPoint());
     if (!fault.empty())
         throw addErrorMessage(fault, false);
+    normaliseDirection(mRay.direction);
     if (mHostMode)
         mHost = readHostRayParameters(mParams);
 }
@@ -462,13 +463,24 @@ int RayInteraction::refract()
     refraction(mRay.n1, mRay.n2, mRay.direction[0], mRay.direction[1], mRay.direction[2], mRay.esr, mRay.esi,
                mRay.epr, mRay.epi, mRay.energy, mIncludeR, mIncludeT, u);
     commit();
-    return mRay.direction[2] * N1 < 0 ? -1 : 1;
+    // Opposite signs of z mean reflected. Compared one by one: the product
+    // of two tiny z components (grazing rays) underflows to zero.
+    const double N = mRay.direction[2];
+    return (N < 0.0 && N1 > 0.0) || (N > 0.0 && N1 < 0.0) ? -1 : 1;
 }
 
 void RayInteraction::commit()
 {
     if (mRotated)
         rotateRay(mRay.direction, -mRotation);
+    // Input values that are finite but far beyond any physical range (an
+    // index of 1e308, a wavelength of 1e-300 nm) can overflow on the way;
+    // the host never receives such a ray.
+    if (!outgoingRayIsFinite(mRay))
+        throw addErrorMessage(
+            "Ray not traced (Interaction_V2): the outgoing ray is not a finite number; an index, the "
+            "wavelength, the field or the energy is beyond the range the computation can hold.",
+            false);
     writeRayRecord(mRay, mRecord);
 }
 

@@ -33,6 +33,16 @@ RayState readRayRecord(const BsdfPluginInteraction_V2& ray)
     return state;
 }
 
+bool outgoingRayIsFinite(const RayState& state)
+{
+    for (double value : {state.direction[0], state.direction[1], state.direction[2], state.esr, state.esi,
+                         state.epr, state.epi, state.energy}) {
+        if (!std::isfinite(value))
+            return false;
+    }
+    return true;
+}
+
 void writeRayRecord(const RayState& state, BsdfPluginInteraction_V2& ray)
 {
     for (int i = 0; i < 3; ++i)
@@ -65,6 +75,11 @@ std::string rayRecordFault(const RayState& ray, bool readsHitPoint)
         if (!std::isfinite(field[i]))
             return describe(fieldName[i], field[i], "a finite number");
     }
+    // Each part finite is not enough: the power |Es|^2 + |Ep|^2 weighs the
+    // orders and becomes the outgoing energy, and must not overflow.
+    if (!std::isfinite(ray.esr * ray.esr + ray.esi * ray.esi + ray.epr * ray.epr + ray.epi * ray.epi))
+        return "Ray not traced (Interaction_V2): the power of the field (esr, esi, epr, epi) is not a finite "
+               "number.";
     if (!std::isfinite(ray.energy))
         return describe("the energy", ray.energy, "a finite number");
     if (readsHitPoint) {
@@ -74,4 +89,22 @@ std::string rayRecordFault(const RayState& ray, bool readsHitPoint)
             return describe("the hit point y (mm)", ray.y, "a finite number");
     }
     return std::string();
+}
+
+void normaliseDirection(double* direction)
+{
+    const double lengthSquared =
+        direction[0] * direction[0] + direction[1] * direction[1] + direction[2] * direction[2];
+    if (std::fabs(lengthSquared - 1.0) <= 1e-9)
+        return;
+    // Divided by the largest component first, the components' squares lie
+    // in [0, 1] and neither overflow nor vanish.
+    const double scale =
+        std::fmax(std::fabs(direction[0]), std::fmax(std::fabs(direction[1]), std::fabs(direction[2])));
+    double scaled[3];
+    for (int i = 0; i < 3; ++i)
+        scaled[i] = direction[i] / scale;
+    const double length = std::sqrt(scaled[0] * scaled[0] + scaled[1] * scaled[1] + scaled[2] * scaled[2]);
+    for (int i = 0; i < 3; ++i)
+        direction[i] = scaled[i] / length;
 }

@@ -24,11 +24,23 @@ struct RayState {
 // indices and hit point. The direction pointer must be valid.
 RayState readRayRecord(const BsdfPluginInteraction_V2& ray);
 
+// Whether direction, field and energy, all that writeRayRecord writes, are
+// finite numbers.
+bool outgoingRayIsFinite(const RayState& state);
+
 // Writes direction, field and energy back; nothing else of the record.
 void writeRayRecord(const RayState& state, BsdfPluginInteraction_V2& ray);
 
 // Why the ray cannot be traced, or an empty text when it can: every value the
 // interaction reads must be a finite number, the direction non-zero, the
-// wavelength and both indices above zero. The hit point is checked only when
+// wavelength and both indices above zero, the field's power |Es|^2 + |Ep|^2
+// finite as well. The hit point is checked only when
 // readsHitPoint (surfaces whose data vary over the hit point).
 std::string rayRecordFault(const RayState& ray, bool readsHitPoint);
+
+// Scales a finite, non-zero direction to unit length. Hosts pass unit
+// vectors; one within rounding of unit length (|d|^2 within 1e-9 of 1) is
+// left bit for bit, any other is brought to length 1 without overflow, so
+// that no later formula (all assume unit length) sees a direction of length
+// 1e300 or 1e-300.
+void normaliseDirection(double* direction);

@@ -1,0 +1,64 @@
+// The error table grows with every failure below NoteLimit entries; beyond
+// it, repeated texts share their entry and beyond ErrorLimit every new text
+// shares one table-full entry, so that no flood of failures can exhaust a
+// host's memory, while every index still names a text.
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "ErrorTable.h"
+
+namespace {
+
+const std::wstring TableFull =
+    L"Too many different errors to keep in the error table; this and every later new message is only in "
+    L"the log file.";
+
+void fillTableTo(size_t size)
+{
+    for (size_t k = errorTableSize(); k < size; ++k)
+        addErrorMessage("filler error " + std::to_string(k), false);
+}
+
+}  // namespace
+
+TEST(ErrorTableBounds, BeyondTheNoteLimitARepeatedErrorReturnsItsEntry)
+{
+    fillTableTo(NoteLimit);
+    const int first =
+        addErrorMessage("Ray not traced (Interaction_V2): n1 is 0, expected a number above 0.", false);
+    const size_t size = errorTableSize();
+    EXPECT_EQ(static_cast<size_t>(first), size - 1);
+    for (int i = 0; i < 1000; ++i)
+        EXPECT_EQ(
+            addErrorMessage("Ray not traced (Interaction_V2): n1 is 0, expected a number above 0.", false),
+            first);
+    EXPECT_EQ(errorTableSize(), size);
+    // A different text is still an entry of its own.
+    const int other =
+        addErrorMessage("Ray not traced (Interaction_V2): n2 is 0, expected a number above 0.", false);
+    EXPECT_EQ(static_cast<size_t>(other), size);
+    EXPECT_STREQ(errorDescription(first),
+                 L"Ray not traced (Interaction_V2): n1 is 0, expected a number above 0.");
+    EXPECT_STREQ(errorDescription(other),
+                 L"Ray not traced (Interaction_V2): n2 is 0, expected a number above 0.");
+}
+
+TEST(ErrorTableBounds, BeyondTheErrorLimitNewTextsShareTheTableFullEntry)
+{
+    fillTableTo(ErrorLimit);
+    const int full = addErrorMessage("a new failure", false);
+    ASSERT_GE(full, 0);
+    EXPECT_EQ(std::wstring(errorDescription(full)), TableFull);
+    const size_t size = errorTableSize();
+    EXPECT_LE(size, ErrorLimit + 1);
+    for (int i = 0; i < 1000; ++i)
+        EXPECT_EQ(addErrorMessage("another new failure " + std::to_string(i), true), full);
+    EXPECT_EQ(errorTableSize(), size);
+    // Texts kept before the limit still name themselves, and the newest
+    // entry (what index -1 reads) is the table-full text.
+    EXPECT_STREQ(errorDescription(0), L"Success");
+    EXPECT_EQ(std::wstring(errorDescription(-1)), TableFull);
+    EXPECT_EQ(addNote("a note"), -1);
+}
