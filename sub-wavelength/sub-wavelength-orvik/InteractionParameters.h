@@ -6,12 +6,7 @@
 #include <vector>
 
 #include "InteractionPosition.h"
-
-// Bits of the interpolation switch word as the interpolators read them
-// (values 1 to 7; any other value interpolates along every axis).
-constexpr int NearestWavelengthNode = 1;
-constexpr int NearestAngleNodes = 2;
-constexpr int NearestPositionNodes = 4;
+#include "InterpolationSwitch.h"
 
 // The switch word for a surface's interpolation flags: a flag that is false
 // asks for the nearest node along its axes. The two angle flags share one
@@ -35,12 +30,3 @@ struct HostRayParameters {
 };
 
 HostRayParameters readHostRayParameters(const std::vector<double>& params);
-
-// The axes along which a switch word asks for the nearest node.
-struct NearestNodeAxes {
-    bool wavelength = false;
-    bool angles = false;
-    bool position = false;
-};
-
-NearestNodeAxes decodeInterpolationSwitch(int no_interp);

@@ -4,9 +4,9 @@
 #include <cmath>
 #include <stdexcept>
 
-#include "AxisBracket.h"
-#include "InteractionParameters.h"
+#include "InterpolationSwitch.h"
 #include "PositionCorners.h"
+#include "TableStencil.h"
 
 namespace {
 
@@ -105,41 +105,17 @@ bool locateInterpolationStencil(const HalfSpaceGrid& grid, const GridPoint& poin
         latticeVectorsAtCorners(corners, *grid.k1x, *grid.k1y, *grid.k2x, *grid.k2y, k1gk2g);
     }
 
-    const std::vector<double>& angle2 = *grid.angle2;
-    const std::vector<double>& lambda = *grid.lambda;
-    const AxisBracket wp = bracketAxis(angle2.data(), angle2.size(), point.angle2, nearest.angles);
-    const AxisBracket wl = bracketAxis(lambda.data(), lambda.size(), point.lambda, nearest.wavelength);
-    // Theta bracket in the column of each wavelength node, both nodes even
-    // when only the first is used.
-    AxisBracket wt[2];
-    for (size_t k = 0; k < 2; ++k)
-        wt[k] = bracketAxis(grid.angle1Nodes + wl.node[k] * grid.angle1WavelengthStride, grid.angle1Length,
-                            point.angle1, nearest.angles);
-    const size_t lc = wl.nodeCount();
-    const size_t pc = wp.nodeCount();
-    const size_t tc = (wt[0].weight[1] == 0.0 && wt[1].weight[1] == 0.0) ? 1 : 2;
-
-    // Node order and weight products as the reference interpolators form
-    // them: wavelength, angle 2, angle 1, position corner (innermost).
-    const size_t A1 = grid.angle1Length;
-    const size_t A2 = angle2.size();
-    const size_t P = grid.positions;
-    stencil.count = 0;
-    for (size_t k = 0; k < lc; ++k) {
-        for (size_t j = 0; j < pc; ++j) {
-            for (size_t i = 0; i < tc; ++i) {
-                const double wti = wt[k].weight[i];
-                const size_t node = wt[k].node[i] + A1 * (wp.node[j] + A2 * wl.node[k]);
-                if (!grid.withPosition) {
-                    stencil.add(node, (wti * wp.weight[j]) * wl.weight[k]);
-                    continue;
-                }
-                for (size_t c = 0; c < 4; ++c)
-                    stencil.add(static_cast<size_t>(corners.position[c] - 1) + P * node,
-                                ((corners.weight[c] * wti) * wp.weight[j]) * wl.weight[k]);
-            }
-        }
-    }
+    TableAxes axes;
+    axes.angle1 = grid.angle1Nodes;
+    axes.angle1Length = grid.angle1Length;
+    axes.angle1WavelengthStride = grid.angle1WavelengthStride;
+    axes.angle2 = grid.angle2->data();
+    axes.angle2Length = grid.angle2->size();
+    axes.lambda = grid.lambda->data();
+    axes.lambdaLength = grid.lambda->size();
+    axes.positions = grid.positions;
+    buildTableStencil(axes, point.angle1, point.angle2, point.lambda, nearest,
+                      grid.withPosition ? &corners : nullptr, stencil);
     return true;
 }
 

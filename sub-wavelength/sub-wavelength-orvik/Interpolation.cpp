@@ -4,31 +4,14 @@
 #include <ostream>
 #include <stdexcept>
 
-#include "AxisBracket.h"
 #include "InterpolationStencil.h"
+#include "InterpolationSwitch.h"
 #include "PositionCorners.h"
 #include "TableShape.h"
+#include "TableStencil.h"
 #include "logger.h"
 
 namespace {
-
-// Which axes take the nearest node instead of interpolating.
-struct NearestAxes {
-    bool wavelength = false;
-    bool angles = false;
-    bool position = false;
-};
-
-NearestAxes decodeInterpolationSwitch(int no_interp)
-{
-    NearestAxes nearest;
-    if (no_interp < 1 || no_interp > 7)
-        return nearest;
-    nearest.wavelength = (no_interp & 1) != 0;
-    nearest.angles = ((no_interp / 2) & 1) != 0;
-    nearest.position = ((no_interp / 4) & 1) != 0;
-    return nearest;
-}
 
 [[noreturn]] void throwShapeMismatch(const char* what)
 {
@@ -89,14 +72,6 @@ void checkCornerPositions(const PositionCorners& corners, size_t positions, cons
     }
 }
 
-// Angle axis 1 as seen from wavelength node l: the nodes start at
-// nodes + l * wavelengthStride (stride 0: one axis for all wavelengths).
-struct Angle1Axis {
-    const double* nodes = nullptr;
-    size_t length = 0;
-    size_t wavelengthStride = 0;
-};
-
 struct CornerLine {
     const PositionCorners& corners;
     size_t c;
@@ -134,18 +109,19 @@ void logInterpolationPoint(double angle10, double angle20, double lambda0, const
 // Both interpolators: the point is bracketed along every axis (angle axis 1
 // once per wavelength node used), the contributing slices are collected in
 // the fixed order wavelength, angle 2, angle 1, position corner (outermost
-// to innermost), and each result entry is their weighted sum.
-int interpolateTable(NdArrayComplex& result, const NdArrayComplex& G, const Angle1Axis& angle1,
-                     double angle10, const std::vector<double>& angle2, double angle20,
-                     const std::vector<double>& lambda, double lambda0, bool withPosition,
-                     const NdArrayInt& indexMap, const std::vector<double>& X, double X0,
-                     const std::vector<double>& Y, double Y0, std::vector<double>& k1gk2g,
-                     const std::vector<double>& k1x, const std::vector<double>& k1y,
-                     const std::vector<double>& k2x, const std::vector<double>& k2y, int no_interp)
+// to innermost), and each result entry is their weighted sum. axes comes
+// with angle axis 1 filled in; the other axes are taken from the arguments.
+int interpolateTable(NdArrayComplex& result, const NdArrayComplex& G, TableAxes axes, double angle10,
+                     const std::vector<double>& angle2, double angle20, const std::vector<double>& lambda,
+                     double lambda0, bool withPosition, const NdArrayInt& indexMap,
+                     const std::vector<double>& X, double X0, const std::vector<double>& Y, double Y0,
+                     std::vector<double>& k1gk2g, const std::vector<double>& k1x,
+                     const std::vector<double>& k1y, const std::vector<double>& k2x,
+                     const std::vector<double>& k2y, int no_interp)
 {
     if (k1gk2g.size() < 6)
         throw std::out_of_range("InterpGrating: k1gk2g needs six values");
-    const TableGrid grid = checkTableShape(G, withPosition, angle1.length, angle2.size(), lambda.size());
+    const TableGrid grid = checkTableShape(G, withPosition, axes.angle1Length, angle2.size(), lambda.size());
 
     const bool finitePoint = std::isfinite(angle10) && std::isfinite(angle20) && std::isfinite(lambda0) &&
                              (!withPosition || (std::isfinite(X0) && std::isfinite(Y0)));
@@ -154,7 +130,7 @@ int interpolateTable(NdArrayComplex& result, const NdArrayComplex& G, const Angl
         return -1;
     }
 
-    const NearestAxes nearest = decodeInterpolationSwitch(no_interp);
+    const NearestNodeAxes nearest = decodeInterpolationSwitch(no_interp);
 
     PositionCorners corners;
     if (withPosition) {
@@ -165,36 +141,13 @@ int interpolateTable(NdArrayComplex& result, const NdArrayComplex& G, const Angl
     }
     logInterpolationPoint(angle10, angle20, lambda0, k1gk2g, withPosition, corners, k1x, k1y, k2x, k2y);
 
-    const AxisBracket wp = bracketAxis(angle2.data(), angle2.size(), angle20, nearest.angles);
-    const AxisBracket wl = bracketAxis(lambda.data(), lambda.size(), lambda0, nearest.wavelength);
-    // Theta bracket in the column of each wavelength node, both nodes even
-    // when only the first is used.
-    AxisBracket wt[2];
-    for (size_t k = 0; k < 2; ++k)
-        wt[k] = bracketAxis(angle1.nodes + wl.node[k] * angle1.wavelengthStride, angle1.length, angle10,
-                            nearest.angles);
-    const size_t lc = wl.nodeCount();
-    const size_t pc = wp.nodeCount();
-    const size_t tc = (wt[0].weight[1] == 0.0 && wt[1].weight[1] == 0.0) ? 1 : 2;
-
+    axes.angle2 = angle2.data();
+    axes.angle2Length = angle2.size();
+    axes.lambda = lambda.data();
+    axes.lambdaLength = lambda.size();
+    axes.positions = grid.positions;
     InterpolationStencil stencil;
-    const size_t P = grid.positions;
-    for (size_t k = 0; k < lc; ++k) {
-        for (size_t j = 0; j < pc; ++j) {
-            for (size_t i = 0; i < tc; ++i) {
-                const double wti = wt[k].weight[i];
-                const size_t node = wt[k].node[i] + grid.angle1 * (wp.node[j] + grid.angle2 * wl.node[k]);
-                if (!withPosition) {
-                    stencil.add(node, (wti * wp.weight[j]) * wl.weight[k]);
-                    continue;
-                }
-                for (size_t c = 0; c < 4; ++c) {
-                    const size_t slice = static_cast<size_t>(corners.position[c] - 1) + P * node;
-                    stencil.add(slice, ((corners.weight[c] * wti) * wp.weight[j]) * wl.weight[k]);
-                }
-            }
-        }
-    }
+    buildTableStencil(axes, angle10, angle20, lambda0, nearest, withPosition ? &corners : nullptr, stencil);
 
     result.m_size.resize(4);
     result.m_size[0] = grid.nOrders;
@@ -218,10 +171,10 @@ int interpGratingOrders(NdArrayComplex& result, const NdArrayComplex& G,
                         const std::vector<double>& mK1Gyv2, const std::vector<double>& mK2Gxv2,
                         const std::vector<double>& mK2Gyv2, int no_interp)
 {
-    Angle1Axis angle1;
-    angle1.nodes = thetaOrUxOrKx.data();
-    angle1.length = thetaOrUxOrKx.size();
-    return interpolateTable(result, G, angle1, thetaOrUxOrKx0, phiOrUyOrKy, phiOrUyOrKy0, lambda, lambda0,
+    TableAxes axes;
+    axes.angle1 = thetaOrUxOrKx.data();
+    axes.angle1Length = thetaOrUxOrKx.size();
+    return interpolateTable(result, G, axes, thetaOrUxOrKx0, phiOrUyOrKy, phiOrUyOrKy0, lambda, lambda0,
                             mXyVarOrParScan, IndexMap, XOrRadOrPar1, XOrRadOrPar10, YOrPolOrPar2,
                             YOrPolOrPar20, k1gk2g, mK1Gxv2, mK1Gyv2, mK2Gxv2, mK2Gyv2, no_interp);
 }
@@ -239,11 +192,11 @@ int interpGratingOrdersWithFrequencyDependentTheta(
     if (theta.m_size.size() != 2 || theta.m_size[1] != lambda.size() ||
         theta.size() != theta.m_size[0] * theta.m_size[1])
         throwShapeMismatch("theta table does not match the wavelength axis");
-    Angle1Axis angle1;
-    angle1.nodes = theta.data();
-    angle1.length = theta.m_size[0];
-    angle1.wavelengthStride = theta.m_size[0];
-    return interpolateTable(result, G, angle1, theta0, phi, phi0, lambda, lambda0, mXyVarOrParScan, IndexMap,
+    TableAxes axes;
+    axes.angle1 = theta.data();
+    axes.angle1Length = theta.m_size[0];
+    axes.angle1WavelengthStride = theta.m_size[0];
+    return interpolateTable(result, G, axes, theta0, phi, phi0, lambda, lambda0, mXyVarOrParScan, IndexMap,
                             XOrRadOrPar1, XOrRadOrPar10, YOrPolOrPar2, YOrPolOrPar20, k1gk2g, mK1Gxv2,
                             mK1Gyv2, mK2Gxv2, mK2Gyv2, no_interp);
 }
