@@ -9,7 +9,14 @@
 #include "InteractionOrderChoice.h"
 #include "NdArray.h"
 
-struct InteractionScratch {
+// Aligned and padded to whole cache lines, and every buffer starts with room
+// for far more than a typical ray needs: a thread that loaded a surface takes
+// its scratch from the same heap region as the surface's small read-only
+// lists, and per-ray writes sharing a cache line with those lists would stall
+// every other thread that reads them.
+struct alignas(64) InteractionScratch {
+    InteractionScratch();
+
     NdArrayComplex Rinterp;                                    // interpolated reflection table of the ray
     NdArrayComplex Tinterp;                                    // interpolated transmission table
     std::vector<double> k1gk2g = std::vector<double>(6, 0.0);  // lattice vectors at the ray, 1/m
