@@ -6,8 +6,7 @@
 
 // Each block carries its size in a header of one max_align_t, so that the
 // replacement keeps the alignment operator new promises and delete knows
-// how much is released without a sized delete. The aligned forms keep their
-// defaults (the library requests none), which pair with each other.
+// how much is released without a sized delete.
 
 namespace {
 
@@ -77,43 +76,4 @@ void resetHeapPeaks()
     gLargest.store(0, std::memory_order_relaxed);
 }
 
-void* operator new(std::size_t size)
-{
-    return allocate(size);
-}
-void* operator new[](std::size_t size)
-{
-    return allocate(size);
-}
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept
-{
-    return tryAllocate(size);
-}
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept
-{
-    return tryAllocate(size);
-}
-void operator delete(void* p) noexcept
-{
-    release(p);
-}
-void operator delete[](void* p) noexcept
-{
-    release(p);
-}
-void operator delete(void* p, std::size_t) noexcept
-{
-    release(p);
-}
-void operator delete[](void* p, std::size_t) noexcept
-{
-    release(p);
-}
-void operator delete(void* p, const std::nothrow_t&) noexcept
-{
-    release(p);
-}
-void operator delete[](void* p, const std::nothrow_t&) noexcept
-{
-    release(p);
-}
+#include "replaced_global_allocation.h"

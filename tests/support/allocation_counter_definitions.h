@@ -2,11 +2,6 @@
 
 // The replaceable global allocation functions behind allocation_counter.h.
 // Include this file in exactly one source file of a test program.
-//
-// Every replaceable non-aligned form is replaced, so that memory from these
-// forms is always released by the matching replacement (the sanitizers check
-// that pairs match). The aligned forms keep their defaults, which pair with
-// each other.
 
 #include <cstdlib>
 #include <new>
@@ -44,6 +39,11 @@ void* allocate(std::size_t size)
     throw std::bad_alloc();
 }
 
+void release(void* p) noexcept
+{
+    std::free(p);
+}
+
 }  // namespace
 
 size_t allocationsOnThisThread()
@@ -77,43 +77,4 @@ bool allocationFailedOnThisThread()
     return gFailed;
 }
 
-void* operator new(std::size_t size)
-{
-    return allocate(size);
-}
-void* operator new[](std::size_t size)
-{
-    return allocate(size);
-}
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept
-{
-    return tryAllocate(size);
-}
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept
-{
-    return tryAllocate(size);
-}
-void operator delete(void* p) noexcept
-{
-    std::free(p);
-}
-void operator delete[](void* p) noexcept
-{
-    std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept
-{
-    std::free(p);
-}
-void operator delete[](void* p, std::size_t) noexcept
-{
-    std::free(p);
-}
-void operator delete(void* p, const std::nothrow_t&) noexcept
-{
-    std::free(p);
-}
-void operator delete[](void* p, const std::nothrow_t&) noexcept
-{
-    std::free(p);
-}
+#include "replaced_global_allocation.h"
