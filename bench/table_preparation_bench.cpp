@@ -67,28 +67,35 @@ void BM_ParseTableJson(benchmark::State& state)
     state.counters["MB"] = static_cast<double>(in.json.size()) / 1e6;
 }
 
+// The inputs' order vectors and their dense table, built once outside the
+// timed loops that start from them.
+struct DenseInputs {
+    NdArrayInt orders;
+    NdArrayComplex file;
+    std::vector<int> n, m;
+    NdArrayComplex dense;
+};
+
+DenseInputs denseInputs(const Inputs& in)
+{
+    DenseInputs d{in.orders, in.file, {}, {}, {}};
+    constructOrderVectors(d.orders, d.n, d.m);
+    populateRTMatrices(d.file, d.n, d.m, d.orders, d.dense, false);
+    return d;
+}
+
 void BM_PopulateRTMatrices(benchmark::State& state)
 {
-    const Inputs& in = inputs();
-    NdArrayInt orders = in.orders;
-    NdArrayComplex file = in.file;
-    std::vector<int> n, m;
-    constructOrderVectors(orders, n, m);
-    NdArrayComplex dense;
+    DenseInputs d = denseInputs(inputs());
     for (auto _ : state)
-        populateRTMatrices(file, n, m, orders, dense, false);
+        populateRTMatrices(d.file, d.n, d.m, d.orders, d.dense, false);
 }
 
 void BM_SortAngleAndWavelength(benchmark::State& state)
 {
     const Inputs& in = inputs();
-    NdArrayInt orders = in.orders;
-    NdArrayComplex file = in.file;
-    std::vector<int> n, m;
-    constructOrderVectors(orders, n, m);
-    NdArrayComplex R, T;
-    populateRTMatrices(file, n, m, orders, R, false);
-    T = R;
+    NdArrayComplex R = denseInputs(in).dense;
+    NdArrayComplex T = R;
     for (auto _ : state) {
         state.PauseTiming();
         // Wavelengths stored in descending order: every slice moves.
@@ -101,12 +108,10 @@ void BM_SortAngleAndWavelength(benchmark::State& state)
 void BM_ConvertRTBetweenBases(benchmark::State& state)
 {
     const Inputs& in = inputs();
-    NdArrayInt orders = in.orders;
-    NdArrayComplex file = in.file;
-    std::vector<int> n, m;
-    constructOrderVectors(orders, n, m);
-    NdArrayComplex dense;
-    populateRTMatrices(file, n, m, orders, dense, false);
+    DenseInputs d = denseInputs(in);
+    NdArrayComplex& dense = d.dense;
+    const std::vector<int>& n = d.n;
+    const std::vector<int>& m = d.m;
     const std::vector<double> k1x{2 * 3.141592653589793 / 2e-6}, k1y{0.0}, k2x{0.0}, k2y{k1x[0]};
     bool toXY = true;
     for (auto _ : state) {
