@@ -9,20 +9,28 @@
 #include "InteractionOrderChoice.h"
 #include "NdArray.h"
 
-// Aligned and padded to whole cache lines, and every buffer starts with room
+// Padded by a cache line on either side, and every buffer starts with room
 // for far more than a typical ray needs: a thread that loaded a surface takes
 // its scratch from the same heap region as the surface's small read-only
 // lists, and per-ray writes sharing a cache line with those lists would stall
-// every other thread that reads them.
-struct alignas(64) InteractionScratch {
+// every other thread that reads them. (Padding rather than alignas: the
+// Windows toolchain's emulated thread-locals crash on over-aligned objects.)
+struct InteractionScratch {
     InteractionScratch();
 
+private:
+    char leadingPad[64] = {};
+
+public:
     NdArrayComplex Rinterp;                                    // interpolated reflection table of the ray
     NdArrayComplex Tinterp;                                    // interpolated transmission table
     std::vector<double> k1gk2g = std::vector<double>(6, 0.0);  // lattice vectors at the ray, 1/m
     PropagatingOrderList orders;
     std::vector<int> singleN = std::vector<int>(1, 0);  // one-element order lists of a requested order
     std::vector<int> singleM = std::vector<int>(1, 0);
+
+private:
+    char trailingPad[64] = {};
 };
 
 // The calling thread's scratch. An interaction uses it from start to end;
