@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdio>
 
+#include "KeepLibraryLoaded.h"
 #include "LogTime.h"
 
 #if defined(_WIN32)
@@ -20,20 +21,6 @@ const char* const VerboseHeader = "Variable name, Value, Comment\n";
 std::time_t systemTime()
 {
     return std::time(nullptr);
-}
-
-// Once a writer runs, the library stays loaded until the process ends. A
-// DLL's static objects are destroyed in the loader's unload notification,
-// under the loader lock, and a thread cannot end while another holds that
-// lock: joining the writer there would hang the host's FreeLibrary for ever.
-// What becomes of the logger at process exit: see getLogger.
-void keepLibraryLoaded()
-{
-#if defined(_WIN32)
-    HMODULE module = nullptr;
-    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
-                       reinterpret_cast<LPCWSTR>(&keepLibraryLoaded), &module);
-#endif
 }
 
 }  // namespace
@@ -112,6 +99,11 @@ Logger::StartResult Logger::startWriter()
         return StartResult::writerNotCreated;
     }
     mWriterActive = true;
+    // Once a writer runs, the library stays loaded until the process ends. A
+    // DLL's static objects are destroyed in the loader's unload notification,
+    // under the loader lock, and a thread cannot end while another holds that
+    // lock: joining the writer there would hang the host's FreeLibrary for
+    // ever. What becomes of the logger at process exit: see getLogger.
     keepLibraryLoaded();
     // The writer cannot take the queue before this lock is released. Lines
     // queued while no writer ran come after the header; the count of those
