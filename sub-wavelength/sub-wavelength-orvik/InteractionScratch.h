@@ -13,8 +13,9 @@
 // for far more than a typical ray needs: a thread that loaded a surface takes
 // its scratch from the same heap region as the surface's small read-only
 // lists, and per-ray writes sharing a cache line with those lists would stall
-// every other thread that reads them. (Padding rather than alignas: the
-// Windows toolchain's emulated thread-locals crash on over-aligned objects.)
+// every other thread that reads them. (Padding rather than alignas, so that
+// where the scratch lives on the heap (Windows) it comes from plain operator
+// new like every other allocation of the library.)
 struct InteractionScratch {
     InteractionScratch();
 
