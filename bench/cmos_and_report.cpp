@@ -11,8 +11,8 @@
 #include <streambuf>
 #include <vector>
 
-#include "CmosRewrite.h"
-#include "VerificationReport.h"
+#include "report/VerificationReport.h"
+#include "tables/CmosRewrite.h"
 
 namespace {
 

@@ -24,12 +24,12 @@
 #include <string>
 #include <vector>
 
+#include "GratingSurface.h"
 #include "GratingSurfaceAccess.h"
-#include "InteractionSurfaceTables.h"
-#include "InteractionWorkingTables.h"
-#include "Interpolation.h"
 #include "RandomGeneratorTesting.h"
-#include "sub-wavelength-orvik.h"
+#include "interpolation/InteractionSurfaceTables.h"
+#include "interpolation/InteractionWorkingTables.h"
+#include "interpolation/Interpolation.h"
 
 namespace {
 

@@ -8,9 +8,9 @@
 #include <random>
 #include <vector>
 
-#include "FresnelFallback.h"
-#include "Interpolation.h"
-#include "PropagatingOrders.h"
+#include "interpolation/Interpolation.h"
+#include "orders/PropagatingOrders.h"
+#include "ray/FresnelFallback.h"
 
 namespace {
 

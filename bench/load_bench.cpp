@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "sub-wavelength-orvik.h"
+#include "GratingSurface.h"
 
 #if defined(__linux__)
 #include <sys/wait.h>

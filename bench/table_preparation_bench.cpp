@@ -8,8 +8,8 @@
 #include <random>
 #include <sstream>
 
-#include "BasisConversion.h"
-#include "TablePreparation.h"
+#include "tables/BasisConversion.h"
+#include "tables/TablePreparation.h"
 
 namespace {
 

@@ -9,9 +9,9 @@
 #include <fstream>
 #include <sstream>
 
-#include "BasisConversion.h"
-#include "JsonReaders.h"
-#include "TablePreparation.h"
+#include "json/JsonReaders.h"
+#include "tables/BasisConversion.h"
+#include "tables/TablePreparation.h"
 
 namespace {
 

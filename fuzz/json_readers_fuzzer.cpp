@@ -19,8 +19,8 @@
 #include <vector>
 
 #include "FuzzSupport.h"
-#include "GratingSchema.h"
-#include "JsonReaders.h"
+#include "json/GratingSchema.h"
+#include "json/JsonReaders.h"
 
 namespace {
 

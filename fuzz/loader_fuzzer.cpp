@@ -23,9 +23,9 @@
 
 #include "ErrorTable.h"
 #include "FuzzSupport.h"
+#include "GratingSurface.h"
 #include "RandomGeneratorTesting.h"
 #include "RayProbes.h"
-#include "sub-wavelength-orvik.h"
 
 namespace {
 

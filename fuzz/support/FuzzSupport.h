@@ -6,7 +6,7 @@
 #include <cstdlib>
 
 #include "ErrorTable.h"
-#include "sub-wavelength-orvik.h"
+#include "GratingSurface.h"
 
 // A property the library promises for every input. A broken one is a
 // finding: libFuzzer records the input as a crash.

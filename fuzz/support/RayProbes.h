@@ -7,8 +7,8 @@
 
 #include <vector>
 
-#include "orvik-plugin_V2.h"
-#include "sub-wavelength-orvik.h"
+#include "GratingSurface.h"
+#include "HostRecords.h"
 
 // The host's record with the direction stored beside it.
 struct ProbeRay {

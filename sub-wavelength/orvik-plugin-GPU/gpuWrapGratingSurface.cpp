@@ -1,7 +1,7 @@
 #include <complex>
 
+#include "GratingSurface.h"
 #include "dirtyGratingWrapper.h"
-#include "sub-wavelength-orvik.h"
 
 static_assert(sizeof(std::complex<double>) == sizeof(dirtyGratingWrapper::dirtyComplex) &&
                   alignof(std::complex<double>) == alignof(dirtyGratingWrapper::dirtyComplex),

@@ -4,7 +4,7 @@
 
 #include "ErrorTable.h"
 #include "ExportGuards.h"
-#include "sub-wavelength-orvik.h"
+#include "GratingSurface.h"
 
 namespace {
 

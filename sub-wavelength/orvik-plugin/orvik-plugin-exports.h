@@ -8,7 +8,7 @@
 // No exception other than an int error index leaves these functions, and
 // only Interaction_V2 throws one (the host expects it there).
 
-#include "orvik-plugin_V2.h"
+#include "HostRecords.h"
 #include "plugin_export.h"
 
 extern "C" {

@@ -4,8 +4,8 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "GratingSurface.h"
 #include "logger.h"
-#include "sub-wavelength-orvik.h"
 
 // Guards GratingSurface::ErrorDescriptions. Never held together with the
 // logger's mutex: every message is logged before it is taken.

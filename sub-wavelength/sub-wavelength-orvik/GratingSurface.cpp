@@ -1,5 +1,6 @@
+#include "GratingSurface.h"
+
 #include "logger.h"
-#include "sub-wavelength-orvik.h"
 
 // The logger is process-wide: these change it for every surface, and the
 // last caller wins.

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "HostRecords.h"
 #include "NdArray.h"
-#include "orvik-plugin_V2.h"
 
 struct dirtyGratingWrapper;
 struct InteractionTables;

@@ -8,8 +8,8 @@
 
 #include <vector>
 
+#include "GratingSurface.h"
 #include "NdArray.h"
-#include "sub-wavelength-orvik.h"
 
 struct GratingSurfaceAccess {
     using S = GratingSurface;

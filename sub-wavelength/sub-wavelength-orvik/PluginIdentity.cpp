@@ -1,7 +1,7 @@
 // The identity that the plug-in exports hand to the light-simulation host.
 // The host keeps pointers to these characters, so the strings never change.
 
-#include "sub-wavelength-orvik.h"
+#include "GratingSurface.h"
 
 const std::wstring GratingSurface::PluginType = L"BSDF";
 const std::wstring GratingSurface::PluginGuid = L"{39428265-4B1A-4701-B0AE-DC9F60D514FE}";

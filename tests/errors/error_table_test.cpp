@@ -5,8 +5,8 @@
 #include <string>
 
 #include "ErrorTable.h"
+#include "GratingSurface.h"
 #include "MathConstants.h"
-#include "sub-wavelength-orvik.h"
 
 namespace {
 

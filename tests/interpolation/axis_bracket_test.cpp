@@ -4,7 +4,7 @@
 #include <limits>
 #include <vector>
 
-#include "Interpolation.h"
+#include "interpolation/Interpolation.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "Interpolation.h"
+#include "interpolation/Interpolation.h"
 
 #include <gtest/gtest.h>
 
@@ -7,8 +7,8 @@
 #include <random>
 #include <vector>
 
-#include "InterpolationStencil.h"
 #include "allocation_counter.h"
+#include "interpolation/InterpolationStencil.h"
 #include "kernel_tables.h"
 
 namespace {

@@ -4,9 +4,9 @@
 #include <thread>
 #include <vector>
 
-#include "FresnelFallback.h"
-#include "PropagatingOrders.h"
 #include "kernel_tables.h"
+#include "orders/PropagatingOrders.h"
+#include "ray/FresnelFallback.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <iterator>
 #include <string>
 
-#include "GratingSchema.h"
+#include "json/GratingSchema.h"
 
 namespace {
 

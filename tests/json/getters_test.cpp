@@ -3,8 +3,8 @@
 #include <climits>
 #include <optional>
 
-#include "JsonReaders.h"
 #include "grating_documents.h"
+#include "json/JsonReaders.h"
 #include "table_entries.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <string>
 #include <utility>
 
-#include "GratingSchema.h"
+#include "json/GratingSchema.h"
 
 namespace grating_documents {
 

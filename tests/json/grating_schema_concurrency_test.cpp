@@ -5,8 +5,8 @@
 #include <thread>
 #include <vector>
 
-#include "GratingSchema.h"
 #include "grating_documents.h"
+#include "json/GratingSchema.h"
 
 using namespace grating_documents;
 

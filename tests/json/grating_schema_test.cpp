@@ -4,8 +4,8 @@
 #include <stdexcept>
 #include <string>
 
-#include "GratingSchema.h"
 #include "grating_documents.h"
+#include "json/GratingSchema.h"
 
 using namespace grating_documents;
 

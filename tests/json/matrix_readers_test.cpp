@@ -2,8 +2,8 @@
 
 #include <complex>
 
-#include "JsonReaders.h"
 #include "grating_documents.h"
+#include "json/JsonReaders.h"
 #include "table_entries.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "ReportAbbreviation.h"
+#include "json/ReportAbbreviation.h"
 
 TEST(ElideMiddle, KeepsBothEndsWithinTheLength)
 {

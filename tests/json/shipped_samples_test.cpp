@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "GratingSchema.h"
+#include "json/GratingSchema.h"
 
 TEST(ShippedSamples, EverySampleFilePassesTheSchema)
 {

@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "ErrorTable.h"
+#include "GratingSurface.h"
 #include "GratingSurfaceAccess.h"
-#include "sub-wavelength-orvik.h"
 
 namespace loadertest {
 

@@ -3,7 +3,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "DataFilePath.h"
+#include "json/DataFilePath.h"
 
 namespace {
 

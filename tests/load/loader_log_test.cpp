@@ -5,8 +5,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "DataFilePath.h"
 #include "LoaderTestSupport.h"
+#include "json/DataFilePath.h"
 #include "logger.h"
 
 using namespace loadertest;

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "GratingSchema.h"
 #include "LoaderTestSupport.h"
+#include "json/GratingSchema.h"
 
 using namespace loadertest;
 

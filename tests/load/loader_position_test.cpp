@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "LoaderTestSupport.h"
-#include "PositionGridReader.h"
+#include "load/PositionGridReader.h"
 
 using namespace loadertest;
 

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "ThetaPerWavelength.h"
+#include "tables/ThetaPerWavelength.h"
 
 namespace {
 

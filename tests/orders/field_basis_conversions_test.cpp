@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "ConversionFixtures.h"
-#include "FieldBasisConversions.h"
+#include "orders/FieldBasisConversions.h"
 
 namespace {
 

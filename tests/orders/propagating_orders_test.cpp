@@ -5,9 +5,9 @@
 #include <limits>
 #include <vector>
 
-#include "PropagatingOrders.h"
 #include "allocation_counter.h"
 #include "kernel_tables.h"
+#include "orders/PropagatingOrders.h"
 
 namespace {
 

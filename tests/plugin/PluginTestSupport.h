@@ -7,8 +7,8 @@
 #include <string>
 
 #include "ErrorTable.h"
+#include "GratingSurface.h"
 #include "orvik-plugin-exports.h"
-#include "sub-wavelength-orvik.h"
 
 // Wide path of a fixture in tests/files (ASCII paths only).
 inline std::wstring fixturePath(const std::string& name)

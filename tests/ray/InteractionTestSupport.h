@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "orvik-plugin_V2.h"
-#include "sub-wavelength-orvik.h"
+#include "GratingSurface.h"
+#include "HostRecords.h"
 
 using Complex = std::complex<double>;
 

@@ -7,8 +7,8 @@
 #include <string>
 
 #include "ErrorTable.h"
-#include "FresnelFallback.h"
 #include "allocation_counter.h"
+#include "ray/FresnelFallback.h"
 
 namespace {
 

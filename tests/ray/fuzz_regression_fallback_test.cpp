@@ -5,7 +5,7 @@
 
 #include <cmath>
 
-#include "FresnelFallback.h"
+#include "ray/FresnelFallback.h"
 
 namespace {
 

@@ -8,9 +8,9 @@
 #include <cmath>
 #include <string>
 
-#include "InteractionRayRecord.h"
 #include "InteractionTestSupport.h"
 #include "RandomGeneratorTesting.h"
+#include "ray/InteractionRayRecord.h"
 
 namespace {
 

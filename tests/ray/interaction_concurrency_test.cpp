@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "InteractionTestSupport.h"
-#include "RandomGenerator.h"
 #include "RandomGeneratorTesting.h"
+#include "ray/RandomGenerator.h"
 
 namespace {
 

@@ -6,11 +6,11 @@
 #include <cmath>
 #include <limits>
 
-#include "InteractionCoordinates.h"
-#include "InteractionNumerics.h"
-#include "InteractionParameters.h"
-#include "InteractionPosition.h"
-#include "InteractionSide.h"
+#include "ray/InteractionCoordinates.h"
+#include "ray/InteractionNumerics.h"
+#include "ray/InteractionParameters.h"
+#include "ray/InteractionPosition.h"
+#include "ray/InteractionSide.h"
 
 namespace {
 

@@ -9,9 +9,9 @@
 #include <fstream>
 #include <nlohmann/json.hpp>
 
-#include "FresnelFallback.h"
 #include "InteractionTestSupport.h"
 #include "RandomGeneratorTesting.h"
+#include "ray/FresnelFallback.h"
 
 namespace {
 

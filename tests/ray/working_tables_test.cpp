@@ -10,10 +10,10 @@
 #include <random>
 
 #include "GratingSurfaceAccess.h"
-#include "InteractionSurfaceTables.h"
 #include "InteractionTestSupport.h"
-#include "Interpolation.h"
 #include "RandomGeneratorTesting.h"
+#include "interpolation/InteractionSurfaceTables.h"
+#include "interpolation/Interpolation.h"
 #include "logger.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <complex>
 #include <vector>
 
-#include "CmosRewrite.h"
+#include "tables/CmosRewrite.h"
 
 namespace {
 

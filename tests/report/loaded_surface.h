@@ -10,10 +10,10 @@
 #include <string>
 #include <system_error>
 
-#include "DataFilePath.h"
 #include "ErrorTable.h"
+#include "GratingSurface.h"
 #include "GratingSurfaceAccess.h"
-#include "sub-wavelength-orvik.h"
+#include "json/DataFilePath.h"
 
 namespace reporttest {
 

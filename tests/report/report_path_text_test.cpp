@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "VerificationReport.h"
+#include "report/VerificationReport.h"
 
 namespace {
 

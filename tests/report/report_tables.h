@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "VerificationReport.h"
+#include "report/VerificationReport.h"
 
 namespace reporttest {
 

@@ -1,8 +1,7 @@
 #pragma once
 
 // For tests only: makes the calling thread's random draws reproducible.
-// Hosts never call it; like every library-internal symbol it is not
-// exported from the shared library.
+// Built into the test-only hooks library, never into the shipped library.
 
 #include <cstdint>
 

@@ -8,8 +8,8 @@
 #include <cmath>
 #include <cstring>
 
-#include "BasisConversion.h"
 #include "ConversionFixtures.h"
+#include "tables/BasisConversion.h"
 
 using namespace tables_test;
 

@@ -3,9 +3,9 @@
 #include <cstring>
 #include <stdexcept>
 
-#include "BasisConversion.h"
 #include "ConversionFixtures.h"
 #include "TablesTestSupport.h"
+#include "tables/BasisConversion.h"
 
 using namespace tables_test;
 

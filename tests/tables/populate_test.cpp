@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <stdexcept>
 
-#include "TablePreparation.h"
 #include "TablesTestSupport.h"
+#include "tables/TablePreparation.h"
 
 using namespace tables_test;
 

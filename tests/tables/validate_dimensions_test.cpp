@@ -2,8 +2,8 @@
 
 #include <functional>
 
-#include "TablePreparation.h"
 #include "TablesTestSupport.h"
+#include "tables/TablePreparation.h"
 
 using namespace tables_test;
 

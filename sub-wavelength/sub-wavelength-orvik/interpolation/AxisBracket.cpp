@@ -1,6 +1,6 @@
-#include "AxisBracket.h"
+#include "interpolation/AxisBracket.h"
 
-#include "Interpolation.h"
+#include "interpolation/Interpolation.h"
 
 AxisBracket bracketAxis(const double* x, size_t count, double x0, bool nearest)
 {

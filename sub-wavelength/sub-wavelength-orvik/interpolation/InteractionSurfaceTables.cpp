@@ -1,4 +1,4 @@
-#include "InteractionSurfaceTables.h"
+#include "interpolation/InteractionSurfaceTables.h"
 
 #include <exception>
 

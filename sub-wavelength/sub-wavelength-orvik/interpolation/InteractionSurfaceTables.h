@@ -6,8 +6,8 @@
 #include <cstddef>
 #include <memory>
 
-#include "InteractionWorkingTables.h"
-#include "sub-wavelength-orvik.h"
+#include "GratingSurface.h"
+#include "interpolation/InteractionWorkingTables.h"
 
 // Working copies of one surface's tables, per half space (0 lower, 1 upper).
 // A side is usable only when both of its tables fit its grid; rays on any

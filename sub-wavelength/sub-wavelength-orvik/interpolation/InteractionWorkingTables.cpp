@@ -1,12 +1,12 @@
-#include "InteractionWorkingTables.h"
+#include "interpolation/InteractionWorkingTables.h"
 
 #include <algorithm>
 #include <cmath>
 #include <stdexcept>
 
-#include "InterpolationSwitch.h"
-#include "PositionCorners.h"
-#include "TableStencil.h"
+#include "interpolation/InterpolationSwitch.h"
+#include "interpolation/PositionCorners.h"
+#include "interpolation/TableStencil.h"
 
 namespace {
 

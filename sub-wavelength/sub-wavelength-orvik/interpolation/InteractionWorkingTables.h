@@ -22,8 +22,8 @@
 #include <cstddef>
 #include <vector>
 
-#include "InterpolationStencil.h"
 #include "NdArray.h"
+#include "interpolation/InterpolationStencil.h"
 
 // One dense table with the entries of each grid node contiguous.
 class OrderFastestTable {

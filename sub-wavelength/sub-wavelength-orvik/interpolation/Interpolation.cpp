@@ -1,15 +1,15 @@
-#include "Interpolation.h"
+#include "interpolation/Interpolation.h"
 
 #include <cmath>
 #include <ostream>
 #include <stdexcept>
 
-#include "InterpolationStencil.h"
-#include "InterpolationSwitch.h"
-#include "PositionCorners.h"
-#include "TableShape.h"
-#include "TableStencil.h"
+#include "interpolation/InterpolationStencil.h"
+#include "interpolation/InterpolationSwitch.h"
+#include "interpolation/PositionCorners.h"
+#include "interpolation/TableStencil.h"
 #include "logger.h"
+#include "tables/TableShape.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "InterpolationStencil.h"
+#include "interpolation/InterpolationStencil.h"
 
 void accumulateStencil(const std::complex<double>* table, size_t entryStride,
                        const InterpolationStencil& stencil, std::complex<double>* out, size_t entries)

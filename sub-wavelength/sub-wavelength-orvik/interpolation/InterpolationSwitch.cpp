@@ -1,4 +1,4 @@
-#include "InterpolationSwitch.h"
+#include "interpolation/InterpolationSwitch.h"
 
 NearestNodeAxes decodeInterpolationSwitch(int no_interp)
 {

@@ -1,11 +1,11 @@
-#include "PositionCorners.h"
+#include "interpolation/PositionCorners.h"
 
 #include <cmath>
 #include <cstddef>
 #include <stdexcept>
 
-#include "AxisBracket.h"
-#include "Interpolation.h"
+#include "interpolation/AxisBracket.h"
+#include "interpolation/Interpolation.h"
 #include "logger.h"
 
 namespace {

@@ -1,7 +1,7 @@
-#include "TableStencil.h"
+#include "interpolation/TableStencil.h"
 
-#include "AxisBracket.h"
-#include "PositionCorners.h"
+#include "interpolation/AxisBracket.h"
+#include "interpolation/PositionCorners.h"
 
 void buildTableStencil(const TableAxes& axes, double angle10, double angle20, double lambda0,
                        const NearestNodeAxes& nearest, const PositionCorners* corners,

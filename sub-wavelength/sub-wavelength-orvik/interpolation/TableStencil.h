@@ -11,8 +11,8 @@
 
 #include <cstddef>
 
-#include "InterpolationStencil.h"
-#include "InterpolationSwitch.h"
+#include "interpolation/InterpolationStencil.h"
+#include "interpolation/InterpolationSwitch.h"
 
 struct PositionCorners;
 

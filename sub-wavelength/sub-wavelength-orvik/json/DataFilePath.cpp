@@ -1,4 +1,4 @@
-#include "DataFilePath.h"
+#include "json/DataFilePath.h"
 
 #include <cwchar>
 #include <stdexcept>

@@ -1,11 +1,11 @@
-#include "GratingDocument.h"
+#include "json/GratingDocument.h"
 
 #include <fstream>
 #include <string>
 #include <system_error>
 
 #include "ErrorTable.h"
-#include "GratingSchema.h"
+#include "json/GratingSchema.h"
 
 using json = nlohmann::json;
 

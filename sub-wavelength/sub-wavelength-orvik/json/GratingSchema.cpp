@@ -1,4 +1,4 @@
-#include "GratingSchema.h"
+#include "json/GratingSchema.h"
 
 #include <stdexcept>
 #include <string>
@@ -6,10 +6,10 @@
 #include <valijson/schema.hpp>
 #include <valijson/schema_parser.hpp>
 
-#include "JsonNesting.h"
-#include "ReportAbbreviation.h"
-#include "SchemaViolation.h"
 #include "embedded_schema.h"
+#include "json/JsonNesting.h"
+#include "json/ReportAbbreviation.h"
+#include "json/SchemaViolation.h"
 
 // Both the parsed text and valijson's compiled form are function-local
 // statics: whichever code asks first builds them, so no translation unit

@@ -6,8 +6,8 @@
 #include <limits>
 
 #include "ErrorTable.h"
-#include "JsonReaders.h"
-#include "JsonValueConversion.h"
+#include "json/JsonReaders.h"
+#include "json/JsonValueConversion.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "JsonNesting.h"
+#include "json/JsonNesting.h"
 
 #include <vector>
 

@@ -1,4 +1,4 @@
-#include "JsonValueConversion.h"
+#include "json/JsonValueConversion.h"
 
 #include <cmath>
 #include <limits>

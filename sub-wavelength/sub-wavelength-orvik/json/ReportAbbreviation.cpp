@@ -1,4 +1,4 @@
-#include "ReportAbbreviation.h"
+#include "json/ReportAbbreviation.h"
 
 namespace {
 

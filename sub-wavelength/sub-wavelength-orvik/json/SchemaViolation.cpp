@@ -1,4 +1,4 @@
-#include "SchemaViolation.h"
+#include "json/SchemaViolation.h"
 
 #include <regex>
 #include <unordered_map>
@@ -7,7 +7,7 @@
 #include <valijson/validation_visitor.hpp>
 #include <vector>
 
-#include "JsonNesting.h"
+#include "json/JsonNesting.h"
 
 namespace {
 

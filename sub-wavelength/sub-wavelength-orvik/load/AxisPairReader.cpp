@@ -1,7 +1,7 @@
-#include "AxisPairReader.h"
+#include "load/AxisPairReader.h"
 
 #include "ErrorTable.h"
-#include "JsonReaders.h"
+#include "json/JsonReaders.h"
 
 bool readAxisPair(const nlohmann::json& block, const char* name1, const char* name2,
                   std::vector<double>& axis1, std::vector<double>& axis2, const char* note)

@@ -11,17 +11,17 @@
 #include <utility>
 #include <vector>
 
-#include "BasisConversion.h"
-#include "DataFilePath.h"
 #include "ErrorTable.h"
-#include "GratingDocument.h"
-#include "HalfSpaceLoader.h"
-#include "JsonReaders.h"
-#include "LatticeVectorReader.h"
-#include "PolarisationBasisChoice.h"
-#include "PositionGridReader.h"
+#include "GratingSurface.h"
+#include "json/DataFilePath.h"
+#include "json/GratingDocument.h"
+#include "json/JsonReaders.h"
+#include "load/HalfSpaceLoader.h"
+#include "load/LatticeVectorReader.h"
+#include "load/PolarisationBasisChoice.h"
+#include "load/PositionGridReader.h"
 #include "logger.h"
-#include "sub-wavelength-orvik.h"
+#include "tables/BasisConversion.h"
 
 using json = nlohmann::json;
 

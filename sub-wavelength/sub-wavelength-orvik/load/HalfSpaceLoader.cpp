@@ -1,13 +1,13 @@
-#include "HalfSpaceLoader.h"
+#include "load/HalfSpaceLoader.h"
 
 #include <string>
 
-#include "AxisPairReader.h"
 #include "ErrorTable.h"
 #include "GratingSurfaceAccess.h"
-#include "JsonReaders.h"
-#include "TablePreparation.h"
-#include "ThetaPerWavelength.h"
+#include "json/JsonReaders.h"
+#include "load/AxisPairReader.h"
+#include "tables/TablePreparation.h"
+#include "tables/ThetaPerWavelength.h"
 
 using json = nlohmann::json;
 using Access = GratingSurfaceAccess;

@@ -6,8 +6,8 @@
 #include <nlohmann/json.hpp>
 #include <vector>
 
+#include "GratingSurface.h"
 #include "NdArray.h"
-#include "sub-wavelength-orvik.h"
 
 struct HalfSpace {
     // Consecutive order numbers labelling the dense tables' order dimensions.

@@ -1,12 +1,12 @@
-#include "LatticeVectorReader.h"
+#include "load/LatticeVectorReader.h"
 
 #include <algorithm>
 #include <cmath>
 #include <string>
 
 #include "ErrorTable.h"
-#include "JsonReaders.h"
 #include "NdArray.h"
+#include "json/JsonReaders.h"
 
 using json = nlohmann::json;
 

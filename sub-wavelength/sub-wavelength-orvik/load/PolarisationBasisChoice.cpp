@@ -1,10 +1,10 @@
-#include "PolarisationBasisChoice.h"
+#include "load/PolarisationBasisChoice.h"
 
 #include <vector>
 
 #include "ErrorTable.h"
 #include "GratingSurfaceAccess.h"
-#include "JsonReaders.h"
+#include "json/JsonReaders.h"
 
 using Access = GratingSurfaceAccess;
 

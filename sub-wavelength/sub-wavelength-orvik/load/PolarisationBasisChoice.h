@@ -6,7 +6,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "sub-wavelength-orvik.h"
+#include "GratingSurface.h"
 
 struct PolarisationBasisSettings {
     int dataBasis = 1;

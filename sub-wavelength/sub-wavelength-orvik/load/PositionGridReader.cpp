@@ -1,11 +1,11 @@
-#include "PositionGridReader.h"
+#include "load/PositionGridReader.h"
 
 #include <string>
 
-#include "AxisPairReader.h"
 #include "ErrorTable.h"
-#include "JsonReaders.h"
-#include "TablePreparation.h"
+#include "json/JsonReaders.h"
+#include "load/AxisPairReader.h"
+#include "tables/TablePreparation.h"
 
 using json = nlohmann::json;
 

@@ -6,8 +6,8 @@
 #include <nlohmann/json.hpp>
 #include <vector>
 
+#include "GratingSurface.h"
 #include "NdArray.h"
-#include "sub-wavelength-orvik.h"
 
 struct PositionGrid {
     // Addressed (second axis index, first axis index); values are 1-based

@@ -1,4 +1,4 @@
-#include "FieldBasisConversions.h"
+#include "orders/FieldBasisConversions.h"
 
 #include <cmath>
 

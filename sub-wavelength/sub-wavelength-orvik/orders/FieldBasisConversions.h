@@ -16,7 +16,7 @@
 
 #include <complex>
 
-#include "InputPolarization.h"
+#include "orders/InputPolarization.h"
 
 // In place: (S, P) -> (X, Y) for direction u. uz is used as given (not
 // normalised).

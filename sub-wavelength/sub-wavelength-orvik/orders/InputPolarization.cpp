@@ -1,8 +1,8 @@
-#include "InputPolarization.h"
+#include "orders/InputPolarization.h"
 
 #include <stdexcept>
 
-#include "TableShape.h"
+#include "tables/TableShape.h"
 
 void applyInputPolarization(NdArrayComplex& Ginterp, std::complex<double> EinS, std::complex<double> EinP)
 {

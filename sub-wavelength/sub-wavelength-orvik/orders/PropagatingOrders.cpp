@@ -1,10 +1,10 @@
-#include "PropagatingOrders.h"
+#include "orders/PropagatingOrders.h"
 
 #include <cmath>
 #include <stdexcept>
 
-#include "FieldBasisConversions.h"
 #include "logger.h"
+#include "orders/FieldBasisConversions.h"
 
 namespace {
 

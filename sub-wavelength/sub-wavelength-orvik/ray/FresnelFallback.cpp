@@ -1,4 +1,4 @@
-#include "FresnelFallback.h"
+#include "ray/FresnelFallback.h"
 
 #include <algorithm>
 #include <cfloat>

@@ -6,8 +6,8 @@
 #include <string>
 
 #include "ErrorTable.h"
-#include "InteractionEngine.h"
-#include "sub-wavelength-orvik.h"
+#include "GratingSurface.h"
+#include "ray/InteractionEngine.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
-#include "InteractionCoordinates.h"
+#include "ray/InteractionCoordinates.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "InteractionNumerics.h"
+#include "ray/InteractionNumerics.h"
 
 namespace {
 

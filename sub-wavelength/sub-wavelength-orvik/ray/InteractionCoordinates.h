@@ -3,7 +3,7 @@
 // The incident ray in the coordinates of a surface's tables: its wave
 // numbers and its place on the angular grid.
 
-#include "sub-wavelength-orvik.h"
+#include "GratingSurface.h"
 
 // Wave numbers of one ray, from its vacuum wavelength in nanometres.
 struct RayWaveNumbers {

@@ -5,7 +5,7 @@
 // when there is an outgoing ray; a ray that ends without one, or with an
 // error, leaves the record as the host gave it.
 
-#include "InteractionEngine.h"
+#include "ray/InteractionEngine.h"
 
 #include <cmath>
 #include <complex>
@@ -13,23 +13,23 @@
 #include <vector>
 
 #include "ErrorTable.h"
-#include "FieldBasisConversions.h"
-#include "FresnelFallback.h"
 #include "GratingSurfaceAccess.h"
-#include "InteractionCoordinates.h"
-#include "InteractionNumerics.h"
-#include "InteractionOrderChoice.h"
-#include "InteractionParameters.h"
-#include "InteractionPosition.h"
-#include "InteractionRayRecord.h"
-#include "InteractionScratch.h"
-#include "InteractionSide.h"
-#include "InteractionSurfaceTables.h"
-#include "InteractionVerbose.h"
-#include "Interpolation.h"
-#include "PropagatingOrders.h"
-#include "RandomGenerator.h"
+#include "interpolation/InteractionSurfaceTables.h"
+#include "interpolation/Interpolation.h"
 #include "logger.h"
+#include "orders/FieldBasisConversions.h"
+#include "orders/PropagatingOrders.h"
+#include "ray/FresnelFallback.h"
+#include "ray/InteractionCoordinates.h"
+#include "ray/InteractionNumerics.h"
+#include "ray/InteractionOrderChoice.h"
+#include "ray/InteractionParameters.h"
+#include "ray/InteractionPosition.h"
+#include "ray/InteractionRayRecord.h"
+#include "ray/InteractionScratch.h"
+#include "ray/InteractionSide.h"
+#include "ray/InteractionVerbose.h"
+#include "ray/RandomGenerator.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 
 #include <vector>
 
-#include "orvik-plugin_V2.h"
-#include "sub-wavelength-orvik.h"
+#include "GratingSurface.h"
+#include "HostRecords.h"
 
 struct InteractionTables;
 

@@ -1,4 +1,4 @@
-#include "InteractionNumerics.h"
+#include "ray/InteractionNumerics.h"
 
 #include <cmath>
 

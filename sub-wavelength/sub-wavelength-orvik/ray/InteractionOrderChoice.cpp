@@ -1,4 +1,4 @@
-#include "InteractionOrderChoice.h"
+#include "ray/InteractionOrderChoice.h"
 
 void PropagatingOrderList::clear()
 {

@@ -1,4 +1,4 @@
-#include "InteractionParameters.h"
+#include "ray/InteractionParameters.h"
 
 #include <climits>
 #include <cmath>

@@ -5,8 +5,8 @@
 
 #include <vector>
 
-#include "InteractionPosition.h"
-#include "InterpolationSwitch.h"
+#include "interpolation/InterpolationSwitch.h"
+#include "ray/InteractionPosition.h"
 
 // The switch word for a surface's interpolation flags: a flag that is false
 // asks for the nearest node along its axes. The two angle flags share one

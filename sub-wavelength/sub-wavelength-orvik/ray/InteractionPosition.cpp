@@ -1,4 +1,4 @@
-#include "InteractionPosition.h"
+#include "ray/InteractionPosition.h"
 
 #include <cmath>
 

@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "sub-wavelength-orvik.h"
+#include "GratingSurface.h"
 
 // A point in the coordinates of the position grid: (pos_x, pos_y) in metres,
 // (pos_rad in metres, pos_pol in radians), or the two scan parameters.

@@ -1,4 +1,4 @@
-#include "InteractionRayRecord.h"
+#include "ray/InteractionRayRecord.h"
 
 #include <cmath>
 #include <sstream>

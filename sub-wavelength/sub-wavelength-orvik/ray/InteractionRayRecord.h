@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "orvik-plugin_V2.h"
+#include "HostRecords.h"
 
 struct RayState {
     double direction[3] = {0.0, 0.0, 0.0};  // surface frame, +z into the upper medium

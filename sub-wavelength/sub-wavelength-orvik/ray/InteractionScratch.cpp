@@ -1,4 +1,4 @@
-#include "InteractionScratch.h"
+#include "ray/InteractionScratch.h"
 
 #if defined(_WIN32)
 #include <windows.h>

@@ -6,8 +6,8 @@
 
 #include <vector>
 
-#include "InteractionOrderChoice.h"
 #include "NdArray.h"
+#include "ray/InteractionOrderChoice.h"
 
 // Padded by a cache line on either side, and every buffer starts with room
 // for far more than a typical ray needs: a thread that loaded a surface takes

@@ -1,4 +1,4 @@
-#include "InteractionSide.h"
+#include "ray/InteractionSide.h"
 
 #include <cmath>
 #include <sstream>

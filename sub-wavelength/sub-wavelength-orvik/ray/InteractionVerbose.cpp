@@ -1,10 +1,10 @@
-#include "InteractionVerbose.h"
+#include "ray/InteractionVerbose.h"
 
 #include <sstream>
 #include <string>
 
-#include "InteractionNumerics.h"
 #include "logger.h"
+#include "ray/InteractionNumerics.h"
 
 namespace {
 

@@ -8,10 +8,10 @@
 #include <cstddef>
 #include <vector>
 
-#include "InteractionCoordinates.h"
-#include "InteractionPosition.h"
+#include "GratingSurface.h"
 #include "NdArray.h"
-#include "sub-wavelength-orvik.h"
+#include "ray/InteractionCoordinates.h"
+#include "ray/InteractionPosition.h"
 
 // The incident ray as the interaction sees it (after the side and position
 // are fixed and the field is in the tables' basis).

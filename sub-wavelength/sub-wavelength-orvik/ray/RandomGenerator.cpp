@@ -1,6 +1,4 @@
-#include "RandomGenerator.h"
-
-#include "RandomGeneratorTesting.h"
+#include "ray/RandomGenerator.h"
 
 namespace {
 
@@ -18,9 +16,4 @@ double drawUniform(double a, double b)
 {
     std::uniform_real_distribution<double> distribution(a, b);
     return distribution(prng);
-}
-
-void seedCallingThreadGenerator(std::uint64_t seed)
-{
-    prng.seed(seed);
 }

@@ -1,4 +1,4 @@
-#include "VerificationReport.h"
+#include "report/VerificationReport.h"
 
 #include <complex>
 #include <cstddef>
@@ -6,7 +6,7 @@
 #include <stdexcept>
 
 #include "MathConstants.h"
-#include "TableShape.h"
+#include "tables/TableShape.h"
 
 // Layout notes. Every line ends in '\n' rather than std::endl: the report
 // can run to millions of lines and a flush per line would cost a system call

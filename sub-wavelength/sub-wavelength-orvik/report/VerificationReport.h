@@ -12,8 +12,8 @@
 #include <string_view>
 #include <vector>
 
+#include "GratingSurface.h"
 #include "NdArray.h"
-#include "sub-wavelength-orvik.h"
 
 // One half space as the report reads it. Tables are [position] x A1 x A2 x
 // L x Nn x Nm x PolOut x PolIn, in whichever basis they were loaded; the

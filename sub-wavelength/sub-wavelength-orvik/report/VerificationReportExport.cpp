@@ -3,9 +3,9 @@
 #include <locale>
 #include <stdexcept>
 
-#include "DataFilePath.h"
-#include "VerificationReport.h"
-#include "sub-wavelength-orvik.h"
+#include "GratingSurface.h"
+#include "json/DataFilePath.h"
+#include "report/VerificationReport.h"
 
 std::string reportTextOfPath(std::wstring_view path)
 {

@@ -6,8 +6,8 @@
 #include <stdexcept>
 #include <string>
 
-#include "TablePreparation.h"
-#include "TableShape.h"
+#include "tables/TablePreparation.h"
+#include "tables/TableShape.h"
 
 namespace {
 

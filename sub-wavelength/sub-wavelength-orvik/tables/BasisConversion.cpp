@@ -1,11 +1,11 @@
-#include "BasisConversion.h"
+#include "tables/BasisConversion.h"
 
 #include <cmath>
 #include <complex>
 #include <stdexcept>
 #include <string>
 
-#include "TableShape.h"
+#include "tables/TableShape.h"
 
 namespace {
 

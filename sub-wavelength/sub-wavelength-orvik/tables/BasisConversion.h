@@ -17,8 +17,8 @@
 
 #include <vector>
 
+#include "GratingSurface.h"
 #include "NdArray.h"
-#include "sub-wavelength-orvik.h"
 
 // RT: dense table [position] x A1 x A2 x L x Nn x Nm x 2 x 2, converted in
 // place. theta/phi/lambda: the side's sorted axes (theta and phi in degrees

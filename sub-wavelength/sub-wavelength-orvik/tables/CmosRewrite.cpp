@@ -1,12 +1,12 @@
-#include "CmosRewrite.h"
+#include "tables/CmosRewrite.h"
 
 #include <algorithm>
 #include <cmath>
 #include <complex>
 #include <cstddef>
 
-#include "TableShape.h"
-#include "sub-wavelength-orvik.h"
+#include "GratingSurface.h"
+#include "tables/TableShape.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "TablePreparation.h"
+#include "tables/TablePreparation.h"
 
 #include <algorithm>
 #include <complex>
@@ -6,7 +6,7 @@
 #include <string>
 
 #include "ErrorTable.h"
-#include "TableShape.h"
+#include "tables/TableShape.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "ThetaPerWavelength.h"
+#include "tables/ThetaPerWavelength.h"
 
 #include <cmath>
 #include <stdexcept>

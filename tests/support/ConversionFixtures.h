@@ -9,8 +9,8 @@
 #include <random>
 #include <vector>
 
+#include "GratingSurface.h"
 #include "NdArray.h"
-#include "sub-wavelength-orvik.h"
 
 namespace tables_test {
 

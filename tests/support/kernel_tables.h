@@ -6,8 +6,8 @@
 #include <functional>
 #include <vector>
 
-#include "Interpolation.h"
 #include "NdArray.h"
+#include "interpolation/Interpolation.h"
 
 using Complex = std::complex<double>;
 
