@@ -14,6 +14,8 @@
 #include "report/VerificationReport.h"
 #include "tables/CmosRewrite.h"
 
+using namespace quelbrant;
+
 namespace {
 
 constexpr size_t Orders = 5;

@@ -31,6 +31,8 @@
 #include "interpolation/InteractionWorkingTables.h"
 #include "interpolation/Interpolation.h"
 
+using namespace quelbrant;
+
 namespace {
 
 using Complex = std::complex<double>;

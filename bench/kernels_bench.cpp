@@ -12,6 +12,8 @@
 #include "orders/PropagatingOrders.h"
 #include "ray/FresnelFallback.h"
 
+using namespace quelbrant;
+
 namespace {
 
 using Complex = std::complex<double>;

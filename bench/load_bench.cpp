@@ -23,6 +23,8 @@
 #include <unistd.h>
 #endif
 
+using namespace quelbrant;
+
 namespace {
 
 using json = nlohmann::json;

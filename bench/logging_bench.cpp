@@ -14,6 +14,8 @@
 
 #include "logger.h"
 
+using namespace quelbrant;
+
 namespace {
 
 // Every allocation of the program, counted by the replaced operator new.

@@ -11,6 +11,8 @@
 #include "tables/BasisConversion.h"
 #include "tables/TablePreparation.h"
 
+using namespace quelbrant;
+
 namespace {
 
 constexpr size_t A1 = 46, A2 = 18, L = 31;

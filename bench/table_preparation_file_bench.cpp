@@ -13,6 +13,9 @@
 #include "tables/BasisConversion.h"
 #include "tables/TablePreparation.h"
 
+using namespace quelbrant;
+using json = nlohmann::json;
+
 namespace {
 
 std::string bigFilePath()

@@ -29,6 +29,8 @@
 #include "RandomGeneratorTesting.h"
 #include "RayProbes.h"
 
+using namespace quelbrant;
+
 namespace {
 
 // QUELBRANT_FUZZ_VERBOSE=1 prints each call (for reading a single input).

@@ -22,6 +22,9 @@
 #include "json/GratingSchema.h"
 #include "json/JsonReaders.h"
 
+using namespace quelbrant;
+using json = nlohmann::json;
+
 namespace {
 
 // Members of an object input that the getters are also asked for: enough

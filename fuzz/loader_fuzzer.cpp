@@ -27,6 +27,8 @@
 #include "RandomGeneratorTesting.h"
 #include "RayProbes.h"
 
+using namespace quelbrant;
+
 namespace {
 
 // QUELBRANT_FUZZ_VERBOSE=1 prints what each load and ray did (for reading

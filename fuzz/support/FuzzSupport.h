@@ -8,6 +8,8 @@
 #include "ErrorTable.h"
 #include "GratingSurface.h"
 
+namespace quelbrant {
+
 // A property the library promises for every input. A broken one is a
 // finding: libFuzzer records the input as a crash.
 #define FUZZ_REQUIRE(condition, what)                                                               \
@@ -31,3 +33,5 @@ inline void resetErrorTable()
                  "one input stays below NoteLimit entries");
     GratingSurface::ErrorDescriptions.resize(1);
 }
+
+}  // namespace quelbrant

@@ -9,6 +9,8 @@
 #include "FuzzSupport.h"
 #include "GratingSurfaceAccess.h"
 
+namespace quelbrant {
+
 namespace {
 
 using Access = GratingSurfaceAccess;
@@ -148,3 +150,5 @@ void requireSoundFailure(int error, const ProbeRay& before, const ProbeRay& afte
                  "an error index names an entry");
     FUZZ_REQUIRE(sameRecord(before, after), "a failed ray leaves the record");
 }
+
+}  // namespace quelbrant

@@ -10,6 +10,8 @@
 #include "GratingSurface.h"
 #include "HostRecords.h"
 
+namespace quelbrant {
+
 // The host's record with the direction stored beside it.
 struct ProbeRay {
     double direction[3] = {0.0, 0.0, 1.0};
@@ -58,3 +60,5 @@ void requireSoundOutcome(int result, const ProbeRay& before, const ProbeRay& aft
 // Checks that an error index thrown by the ray path names an entry, and
 // that the record was left as it was.
 void requireSoundFailure(int error, const ProbeRay& before, const ProbeRay& after);
+
+}  // namespace quelbrant

@@ -4,6 +4,8 @@
 #include <windows.h>
 #endif
 
+namespace quelbrant {
+
 void keepLibraryLoaded()
 {
 #if defined(_WIN32)
@@ -12,3 +14,5 @@ void keepLibraryLoaded()
                        reinterpret_cast<LPCWSTR>(&keepLibraryLoaded), &module);
 #endif
 }
+
+}  // namespace quelbrant

@@ -3,6 +3,8 @@
 
 #include "logger.h"
 
+namespace quelbrant {
+
 namespace {
 
 // Unset and empty read the same.
@@ -43,3 +45,5 @@ std::tuple<bool, bool, int, std::string> getLogConfigurationFromEnvironment()
     const bool enabled = !debugPath.empty() || !debugMaxLines.empty() || verbose;
     return {enabled, verbose, parseLineBudget(debugMaxLines), debugPath};
 }
+
+}  // namespace quelbrant

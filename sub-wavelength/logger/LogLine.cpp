@@ -9,6 +9,8 @@
 #include <pthread.h>
 #endif
 
+namespace quelbrant {
+
 unsigned long long currentThreadNumber()
 {
 #if defined(_WIN32)
@@ -23,3 +25,5 @@ void streamThreadTag(std::ostream& line)
     line << "[0x" << std::setw(16) << std::setfill('0') << std::hex << currentThreadNumber() << "] "
          << std::resetiosflags(std::ios_base::basefield);
 }
+
+}  // namespace quelbrant

@@ -4,6 +4,8 @@
 
 #include "logger.h"
 
+namespace quelbrant {
+
 std::tm localTime(std::time_t t)
 {
     std::tm out{};
@@ -39,3 +41,5 @@ std::string makeTimeStamp()
 {
     return formatTimeStamp(localTime(std::chrono::system_clock::to_time_t(std::chrono::system_clock::now())));
 }
+
+}  // namespace quelbrant

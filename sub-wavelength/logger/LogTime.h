@@ -5,6 +5,8 @@
 #include <ctime>
 #include <string>
 
+namespace quelbrant {
+
 // t broken down in local time, with a conversion that other threads may run
 // at the same time.
 std::tm localTime(std::time_t t);
@@ -17,3 +19,5 @@ std::string makeLogFileName(const std::string& directory, const std::tm& local);
 
 // "[YYYY-mm-dd HH:MM:SS] " for local time `local`.
 std::string formatTimeStamp(const std::tm& local);
+
+}  // namespace quelbrant

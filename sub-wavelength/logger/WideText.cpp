@@ -2,6 +2,8 @@
 
 #include "logger.h"
 
+namespace quelbrant {
+
 std::string keepLowBytes(const std::wstring& text)
 {
     std::string narrow(text.size(), '\0');
@@ -30,3 +32,5 @@ int Log(std::wstring message)
 }
 
 #endif
+
+}  // namespace quelbrant

@@ -10,6 +10,8 @@
 #include <windows.h>
 #endif
 
+namespace quelbrant {
+
 namespace {
 
 // Longest a writer sleeps between passes when nothing wakes it.
@@ -268,3 +270,5 @@ Logger& getLogger()
 }
 
 #endif
+
+}  // namespace quelbrant

@@ -18,6 +18,8 @@
 #include <tuple>
 #include <type_traits>
 
+namespace quelbrant {
+
 class Logger {
 public:
     // Source of the calendar time that names the log file.
@@ -165,3 +167,5 @@ void LogDebug(Args&&... args)
 int LogDebug(std::wstring message);
 int Log(std::wstring message);
 #endif
+
+}  // namespace quelbrant

@@ -1,6 +1,12 @@
 #include <complex>
 
 #include "GratingSurface.h"
+#include "GratingSurfaceAccess.h"
+
+using quelbrant::GratingSurface;
+using quelbrant::GratingSurfaceAccess;
+using quelbrant::NdArray;
+using quelbrant::NdArrayComplex;
 #include "dirtyGratingWrapper.h"
 
 static_assert(sizeof(std::complex<double>) == sizeof(dirtyGratingWrapper::dirtyComplex) &&
@@ -30,36 +36,37 @@ int gpuWrapGratingSurface(dirtyGratingWrapper& wrapper, void* instance)
     if (instance == nullptr)
         return -1;
     const GratingSurface& surface = *static_cast<const GratingSurface*>(instance);
+    using Access = GratingSurfaceAccess;
 
-    wrapper.mNLower = surface.mNLower;
-    wrapper.mNUpper = surface.mNUpper;
-    wrapper.mK1Gx = surface.mK1Gx;
-    wrapper.mK1Gy = surface.mK1Gy;
-    wrapper.mK2Gx = surface.mK2Gx;
-    wrapper.mK2Gy = surface.mK2Gy;
-    wrapper.mK1GNorm = surface.mK1GNorm;
-    wrapper.mK2GNorm = surface.mK2GNorm;
-    wrapper.mAngleDef = static_cast<int>(surface.mAngleDef);
-    wrapper.mUseSurfaceNormal = surface.mUseSurfaceNormalToDetermineDirection;
+    wrapper.mNLower = Access::mNLower(surface);
+    wrapper.mNUpper = Access::mNUpper(surface);
+    wrapper.mK1Gx = Access::mK1Gx(surface);
+    wrapper.mK1Gy = Access::mK1Gy(surface);
+    wrapper.mK2Gx = Access::mK2Gx(surface);
+    wrapper.mK2Gy = Access::mK2Gy(surface);
+    wrapper.mK1GNorm = Access::mK1GNorm(surface);
+    wrapper.mK2GNorm = Access::mK2GNorm(surface);
+    wrapper.mAngleDef = static_cast<int>(Access::mAngleDef(surface));
+    wrapper.mUseSurfaceNormal = Access::mUseSurfaceNormalToDetermineDirection(surface);
 
     for (size_t h = 0; h < 2; ++h) {
         dirtyGratingWrapper::HalfSpace& side = wrapper.mHalfSpaces[h];
-        side.mLambda = vector2view(surface.mLambda[h]);
-        side.mPhiOrUyOrKy = vector2view(surface.mPhiOrUyOrKy[h]);
+        side.mLambda = vector2view(Access::mLambda(surface)[h]);
+        side.mPhiOrUyOrKy = vector2view(Access::mPhiOrUyOrKy(surface)[h]);
         // The theta data the interaction itself uses on this side: the
         // wavelength-dependent table when there is one, else the plain axis
         // (an empty extent list tells the tracer it is one-dimensional).
-        if (!surface.mTheta[h].empty())
-            side.mThetaOrUxOrKx = tableView(surface.mTheta[h]);
+        if (!Access::mTheta(surface)[h].empty())
+            side.mThetaOrUxOrKx = tableView(Access::mTheta(surface)[h]);
         else
-            side.mThetaOrUxOrKx = {{0, nullptr}, vector2view(surface.mThetaOrUxOrKx[h])};
-        side.m_list_orders_Rn = vector2view(surface.m_list_orders_Rn[h]);
-        side.m_list_orders_Rm = vector2view(surface.m_list_orders_Rm[h]);
-        side.m_list_orders_Tn = vector2view(surface.m_list_orders_Tn[h]);
-        side.m_list_orders_Tm = vector2view(surface.m_list_orders_Tm[h]);
-        side.mR = complexTableView(surface.mR[h]);
-        side.mT = complexTableView(surface.mT[h]);
-        side.mLossless = surface.mLossless[h];
+            side.mThetaOrUxOrKx = {{0, nullptr}, vector2view(Access::mThetaOrUxOrKx(surface)[h])};
+        side.m_list_orders_Rn = vector2view(Access::m_list_orders_Rn(surface)[h]);
+        side.m_list_orders_Rm = vector2view(Access::m_list_orders_Rm(surface)[h]);
+        side.m_list_orders_Tn = vector2view(Access::m_list_orders_Tn(surface)[h]);
+        side.m_list_orders_Tm = vector2view(Access::m_list_orders_Tm(surface)[h]);
+        side.mR = complexTableView(Access::mR(surface)[h]);
+        side.mT = complexTableView(Access::mT(surface)[h]);
+        side.mLossless = Access::mLossless(surface)[h];
     }
     return 0;
 }

@@ -5,6 +5,8 @@
 
 #include "ErrorTable.h"
 
+namespace quelbrant {
+
 namespace {
 
 // Keeps the tail of a long path; with the context and the reason the message
@@ -53,3 +55,5 @@ int registerCurrentException(const char* context, const wchar_t* path) noexcept
         return -1;
     }
 }
+
+}  // namespace quelbrant

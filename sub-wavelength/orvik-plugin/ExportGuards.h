@@ -6,6 +6,8 @@
 
 #include <string>
 
+namespace quelbrant {
+
 // Call only inside a catch handler. Registers "<context>[ "<path>"]: <reason>"
 // for the exception in flight and returns its error index. Never throws: when
 // even the message cannot be stored (memory exhausted) it returns -1, which a
@@ -48,3 +50,5 @@ auto throwOnlyErrorIndices(const char* context, Call&& call) -> decltype(call())
         throw registerCurrentException(context);
     }
 }
+
+}  // namespace quelbrant

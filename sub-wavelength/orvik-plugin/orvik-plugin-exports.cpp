@@ -6,6 +6,8 @@
 #include "ExportGuards.h"
 #include "GratingSurface.h"
 
+using namespace quelbrant;
+
 namespace {
 
 GratingSurface& surfaceOf(void* instance)

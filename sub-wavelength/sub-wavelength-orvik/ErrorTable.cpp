@@ -7,9 +7,11 @@
 #include "GratingSurface.h"
 #include "logger.h"
 
+namespace quelbrant {
+
 // Guards GratingSurface::ErrorDescriptions. Never held together with the
 // logger's mutex: every message is logged before it is taken.
-std::mutex mtx;
+static std::mutex mtx;
 
 const size_t MessageMaxLength = 200;
 const size_t NoteLimit = 100000;
@@ -129,3 +131,5 @@ size_t errorTableSize()
     std::lock_guard<std::mutex> lock(mtx);
     return GratingSurface::ErrorDescriptions.size();
 }
+
+}  // namespace quelbrant

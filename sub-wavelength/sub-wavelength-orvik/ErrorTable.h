@@ -8,6 +8,8 @@
 #include <deque>
 #include <string>
 
+namespace quelbrant {
+
 // Longest message, in bytes, that enters the error table whole; a longer
 // one keeps its first MessageMaxLength bytes and a pointer to the log.
 extern const size_t MessageMaxLength;
@@ -50,3 +52,5 @@ size_t errorTableSize();
 // Appends entry to table and returns its index, or drops it and returns -1
 // when it is a note and the table already holds noteLimit entries.
 int appendErrorEntry(std::deque<std::wstring>& table, std::wstring&& entry, bool isNote, size_t noteLimit);
+
+}  // namespace quelbrant

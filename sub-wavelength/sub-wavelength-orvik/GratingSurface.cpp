@@ -2,6 +2,8 @@
 
 #include "logger.h"
 
+namespace quelbrant {
+
 // The logger is process-wide: these change it for every surface, and the
 // last caller wins.
 
@@ -22,3 +24,5 @@ GratingSurface& GratingSurface::setVerboseLog(bool isVerbose)
     getLogger().setVerbose(isVerbose);
     return *this;
 }
+
+}  // namespace quelbrant

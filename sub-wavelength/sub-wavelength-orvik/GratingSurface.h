@@ -11,9 +11,9 @@
 #include "HostRecords.h"
 #include "NdArray.h"
 
-struct dirtyGratingWrapper;
+namespace quelbrant {
+
 struct InteractionTables;
-extern "C" int gpuWrapGratingSurface(dirtyGratingWrapper& wrapper, void* instance);
 
 // One loaded grating characterisation file. Built (and validated) by its
 // constructor, optionally rewritten once for CMOS mode, then only read by any
@@ -56,8 +56,8 @@ public:
     GratingSurface& setVerboseLog(bool isVerbose);
 
 private:
-    friend int gpuWrapGratingSurface(dirtyGratingWrapper& wrapper, void* instance);
-    // Read-only window for the library's own free functions and its tests.
+    // Read-only window for the library's own free functions, the GPU view
+    // and the tests.
     friend struct GratingSurfaceAccess;
 
     // Rebuilds the ray path's working copy of mR and mT. The constructor
@@ -113,3 +113,5 @@ private:
     // orders and polarisations contiguous); see InteractionWorkingTables.h.
     std::shared_ptr<const InteractionTables> mInteractionTables;
 };
+
+}  // namespace quelbrant

@@ -11,6 +11,8 @@
 #include "GratingSurface.h"
 #include "NdArray.h"
 
+namespace quelbrant {
+
 struct GratingSurfaceAccess {
     using S = GratingSurface;
     using DoublePair = std::vector<double>[2];
@@ -84,3 +86,5 @@ struct GratingSurfaceAccess {
     static const S::PositionDefinition& mPositionDef(const S& s) { return s.mPositionDef; }
     static const bool& mVerifyDataExported(const S& s) { return s.mVerifyDataExported; }
 };
+
+}  // namespace quelbrant

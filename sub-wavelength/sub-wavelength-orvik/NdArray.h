@@ -5,6 +5,8 @@
 #include <stdexcept>
 #include <vector>
 
+namespace quelbrant {
+
 // An N-dimensional table stored flat, first index fastest: element
 // (i0, i1, ..., iN-1) of extents (d0, ..., dN-1) sits at
 // i0 + d0 * (i1 + d1 * (i2 + ...)). This order is shared with the data
@@ -71,3 +73,5 @@ private:
 using NdArrayComplex = NdArray<std::complex<double>>;
 using NdArrayReal = NdArray<double>;
 using NdArrayInt = NdArray<int>;
+
+}  // namespace quelbrant

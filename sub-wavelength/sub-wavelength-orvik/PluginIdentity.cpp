@@ -3,6 +3,10 @@
 
 #include "GratingSurface.h"
 
+namespace quelbrant {
+
 const std::wstring GratingSurface::PluginType = L"BSDF";
 const std::wstring GratingSurface::PluginGuid = L"{39428265-4B1A-4701-B0AE-DC9F60D514FE}";
 const std::wstring GratingSurface::PluginDescription = L"Diffraction Grating Surface Plugin";
+
+}  // namespace quelbrant

@@ -8,6 +8,8 @@
 
 #include "ErrorTable.h"
 
+using namespace quelbrant;
+
 namespace {
 
 std::wstring wide(const std::string& ascii)

@@ -8,6 +8,8 @@
 #include "GratingSurface.h"
 #include "MathConstants.h"
 
+using namespace quelbrant;
+
 namespace {
 
 const std::wstring Suffix = L"...\nTurn on debugging and see the logfile for more information";
@@ -160,5 +162,6 @@ TEST(PluginIdentity, StringsTheHostIdentifiesThePluginBy)
 
 TEST(LibraryConstants, PiIsTheDoubleNearestToPi)
 {
-    EXPECT_EQ(pi, std::acos(-1.0));
+    EXPECT_EQ(Pi, std::acos(-1.0));
+    EXPECT_EQ(TwoPi, 2.0 * std::acos(-1.0));
 }

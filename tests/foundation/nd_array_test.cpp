@@ -2,6 +2,8 @@
 
 #include "NdArray.h"
 
+using namespace quelbrant;
+
 namespace {
 
 NdArrayInt iota(std::vector<size_t> extents)

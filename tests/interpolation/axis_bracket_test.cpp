@@ -6,6 +6,8 @@
 
 #include "interpolation/Interpolation.h"
 
+using namespace quelbrant;
+
 namespace {
 
 const double NaN = std::numeric_limits<double>::quiet_NaN();

@@ -11,6 +11,8 @@
 #include "interpolation/InterpolationStencil.h"
 #include "kernel_tables.h"
 
+using namespace quelbrant;
+
 namespace {
 
 const double NaN = std::numeric_limits<double>::quiet_NaN();

@@ -8,6 +8,8 @@
 #include "orders/PropagatingOrders.h"
 #include "ray/FresnelFallback.h"
 
+using namespace quelbrant;
+
 namespace {
 
 // What one ray computes from a shared table: its interpolated entries and the

@@ -7,6 +7,8 @@
 #include "allocation_counter.h"
 #include "kernel_tables.h"
 
+using namespace quelbrant;
+
 namespace {
 
 // A 2 x 3 position grid (X = 0, 1, 3; Y = 0, 2) whose table value at each

@@ -8,6 +8,8 @@
 
 #include "json/GratingSchema.h"
 
+using namespace quelbrant;
+
 namespace {
 
 using json = nlohmann::json;

@@ -7,6 +7,9 @@
 #include "json/JsonReaders.h"
 #include "table_entries.h"
 
+using namespace quelbrant;
+using json = nlohmann::json;
+
 namespace {
 
 using grating_documents::cell;

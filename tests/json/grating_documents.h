@@ -10,6 +10,8 @@
 
 #include "json/GratingSchema.h"
 
+namespace quelbrant {
+
 namespace grating_documents {
 
 using json = nlohmann::json;
@@ -79,3 +81,5 @@ inline std::string validationMessage(const json& document)
 }
 
 }  // namespace grating_documents
+
+}  // namespace quelbrant

@@ -8,6 +8,8 @@
 #include "grating_documents.h"
 #include "json/GratingSchema.h"
 
+using namespace quelbrant;
+
 using namespace grating_documents;
 
 TEST(GratingSchemaConcurrency, ConcurrentValidationsShareTheSchema)

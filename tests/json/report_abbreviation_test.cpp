@@ -4,6 +4,8 @@
 
 #include "json/ReportAbbreviation.h"
 
+using namespace quelbrant;
+
 TEST(ElideMiddle, KeepsBothEndsWithinTheLength)
 {
     const struct {

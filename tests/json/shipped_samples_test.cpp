@@ -5,6 +5,8 @@
 
 #include "json/GratingSchema.h"
 
+using namespace quelbrant;
+
 TEST(ShippedSamples, EverySampleFilePassesTheSchema)
 {
     size_t samples = 0;

@@ -7,6 +7,8 @@
 
 #include "ErrorTable.h"
 
+namespace quelbrant {
+
 // Marks the table's size; entries() gives what was appended since.
 class TableEntries {
 public:
@@ -33,3 +35,5 @@ public:
 private:
     size_t mStart;
 };
+
+}  // namespace quelbrant

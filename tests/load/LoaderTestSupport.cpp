@@ -8,6 +8,8 @@
 #include <unistd.h>
 #endif
 
+namespace quelbrant {
+
 namespace loadertest {
 
 long TempDir::processId()
@@ -114,3 +116,5 @@ LoadOutcome loadDocument(const json& document, bool hostProgramMode)
 }
 
 }  // namespace loadertest
+
+}  // namespace quelbrant

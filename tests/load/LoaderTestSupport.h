@@ -17,6 +17,8 @@
 #include "GratingSurface.h"
 #include "GratingSurfaceAccess.h"
 
+namespace quelbrant {
+
 namespace loadertest {
 
 using json = nlohmann::json;
@@ -199,3 +201,5 @@ LoadOutcome loadWide(const wchar_t* name, bool hostProgramMode = false, bool isL
 LoadOutcome loadDocument(const json& document, bool hostProgramMode = false);
 
 }  // namespace loadertest
+
+}  // namespace quelbrant

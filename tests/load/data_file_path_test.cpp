@@ -5,6 +5,8 @@
 
 #include "json/DataFilePath.h"
 
+using namespace quelbrant;
+
 namespace {
 
 // Builds a wide string from code points, in UTF-16 where wchar_t is 16 bits.

@@ -8,6 +8,8 @@
 
 #include "LoaderTestSupport.h"
 
+using namespace quelbrant;
+
 using namespace loadertest;
 
 namespace {

@@ -7,6 +7,8 @@
 
 #include "LoaderTestSupport.h"
 
+using namespace quelbrant;
+
 using namespace loadertest;
 
 namespace {

@@ -4,6 +4,8 @@
 
 #include "LoaderTestSupport.h"
 
+using namespace quelbrant;
+
 using namespace loadertest;
 
 namespace {

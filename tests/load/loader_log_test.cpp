@@ -9,6 +9,8 @@
 #include "json/DataFilePath.h"
 #include "logger.h"
 
+using namespace quelbrant;
+
 using namespace loadertest;
 
 namespace {

@@ -12,6 +12,8 @@
 #include "LoaderTestSupport.h"
 #include "allocation_counter.h"
 
+using namespace quelbrant;
+
 using namespace loadertest;
 
 namespace {

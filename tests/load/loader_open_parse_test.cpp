@@ -10,6 +10,8 @@
 #include "LoaderTestSupport.h"
 #include "json/GratingSchema.h"
 
+using namespace quelbrant;
+
 using namespace loadertest;
 
 namespace {

@@ -5,6 +5,8 @@
 #include "LoaderTestSupport.h"
 #include "load/PositionGridReader.h"
 
+using namespace quelbrant;
+
 using namespace loadertest;
 
 namespace {

@@ -4,6 +4,8 @@
 
 #include "tables/ThetaPerWavelength.h"
 
+using namespace quelbrant;
+
 namespace {
 
 constexpr double Pi = 3.141592653589793;

@@ -10,6 +10,8 @@
 
 #include "logger.h"
 
+using namespace quelbrant;
+
 namespace fs = std::filesystem;
 
 namespace {

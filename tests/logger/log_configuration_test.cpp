@@ -6,6 +6,8 @@
 #include "LogTestSupport.h"
 #include "logger.h"
 
+using namespace quelbrant;
+
 namespace {
 
 struct ConfigurationCase {

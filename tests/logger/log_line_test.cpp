@@ -14,6 +14,8 @@
 #include <pthread.h>
 #endif
 
+using namespace quelbrant;
+
 namespace {
 
 // Lines a logger of its own writes for `makeLines`, read back once it is gone.

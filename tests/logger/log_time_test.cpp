@@ -9,6 +9,8 @@
 #include "LogTime.h"
 #include "logger.h"
 
+using namespace quelbrant;
+
 namespace {
 
 struct FileNameCase {

@@ -9,6 +9,8 @@
 #include "LogTestSupport.h"
 #include "logger.h"
 
+using namespace quelbrant;
+
 namespace {
 
 constexpr int ThreadCount = 8;

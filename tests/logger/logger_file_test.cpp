@@ -6,6 +6,8 @@
 #include "LogTestSupport.h"
 #include "logger.h"
 
+using namespace quelbrant;
+
 namespace {
 
 const std::string VerboseHeader = "Variable name, Value, Comment\n\n";

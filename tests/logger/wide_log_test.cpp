@@ -6,6 +6,8 @@
 #include "WideText.h"
 #include "logger.h"
 
+using namespace quelbrant;
+
 TEST(WideLogText, KeepsTheLowByteOfEveryUnit)
 {
     struct Case {

@@ -6,6 +6,8 @@
 #include "ConversionFixtures.h"
 #include "orders/FieldBasisConversions.h"
 
+using namespace quelbrant;
+
 namespace {
 
 using C = std::complex<double>;

@@ -9,6 +9,8 @@
 #include "kernel_tables.h"
 #include "orders/PropagatingOrders.h"
 
+using namespace quelbrant;
+
 namespace {
 
 const double Pi = 3.141592653589793;

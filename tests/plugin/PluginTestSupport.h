@@ -10,6 +10,8 @@
 #include "GratingSurface.h"
 #include "orvik-plugin-exports.h"
 
+namespace quelbrant {
+
 // Wide path of a fixture in tests/files (ASCII paths only).
 inline std::wstring fixturePath(const std::string& name)
 {
@@ -61,3 +63,5 @@ private:
     void* mInstance = nullptr;
     int mResult = -1;
 };
+
+}  // namespace quelbrant

@@ -11,6 +11,8 @@
 #include "ExportGuards.h"
 #include "PluginTestSupport.h"
 
+using namespace quelbrant;
+
 namespace {
 
 struct NotAStandardException {};

@@ -11,6 +11,8 @@
 #include "PluginTestSupport.h"
 #include "dirtyGratingWrapper.h"
 
+using namespace quelbrant;
+
 namespace {
 
 using Wrapper = dirtyGratingWrapper;

@@ -12,6 +12,8 @@
 
 #include "PluginTestSupport.h"
 
+using namespace quelbrant;
+
 namespace {
 
 struct Ray {

@@ -5,6 +5,8 @@
 
 #include "PluginTestSupport.h"
 
+using namespace quelbrant;
+
 // A file may ask for more memory than exists; the allocation must fail
 // with an exception (as it does without the address sanitizer) rather than
 // end the process.

@@ -9,6 +9,8 @@
 #include "ErrorTable.h"
 #include "PluginTestSupport.h"
 
+using namespace quelbrant;
+
 namespace {
 
 TEST(PluginIdentity, StringsAreTheRegisteredIdentity)

@@ -11,6 +11,8 @@
 #include "PluginTestSupport.h"
 #include "Utf8Conversion.h"
 
+using namespace quelbrant;
+
 namespace {
 
 TEST(PluginSharedLibrary, ExportsAnswerThroughTheModuleBoundary)

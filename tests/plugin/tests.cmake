@@ -53,3 +53,10 @@ quelbrant_trace_rays_test(trace_rays_three_orders
 quelbrant_trace_rays_test(trace_rays_missing_file "--file|${PROJECT_SOURCE_DIR}/tests/files/no-such-grating.json" 1
   "cannot load[^\n]*no-such-grating.json|Unable to open or access file")
 quelbrant_trace_rays_test(trace_rays_bad_argument "--rays|many" 2 "--rays expects a whole number")
+
+# The core's include directories reach no plug-in folder.
+add_test(NAME core_sees_no_plugin_header
+  COMMAND ${CMAKE_COMMAND} -DCOMPILER=${CMAKE_CXX_COMPILER}
+          "-DINCLUDES=$<TARGET_PROPERTY:quelbrant_core,INCLUDE_DIRECTORIES>"
+          -DWORK=${CMAKE_CURRENT_BINARY_DIR}/core-isolation
+          -P ${CMAKE_CURRENT_LIST_DIR}/check-core-isolation.cmake)

@@ -8,6 +8,8 @@
 
 #include "ErrorTable.h"
 
+namespace quelbrant {
+
 using json = nlohmann::json;
 
 namespace {
@@ -304,3 +306,5 @@ double fresnelRp(double n1, double n2, double cosIn)
     const double r = (n2 * cosIn - n1 * cosT) / (n2 * cosIn + n1 * cosT);
     return r * r;
 }
+
+}  // namespace quelbrant

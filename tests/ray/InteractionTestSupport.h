@@ -15,6 +15,8 @@
 #include "GratingSurface.h"
 #include "HostRecords.h"
 
+namespace quelbrant {
+
 using Complex = std::complex<double>;
 
 constexpr double Pi = 3.141592653589793;
@@ -107,3 +109,5 @@ struct SyntheticGrating {
 // angle cosIn in medium n1.
 double fresnelRs(double n1, double n2, double cosIn);
 double fresnelRp(double n1, double n2, double cosIn);
+
+}  // namespace quelbrant

@@ -12,6 +12,8 @@
 #include "RandomGeneratorTesting.h"
 #include "ray/FresnelFallback.h"
 
+using namespace quelbrant;
+
 namespace {
 
 constexpr double Glass = 1.5;

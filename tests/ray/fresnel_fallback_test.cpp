@@ -10,6 +10,8 @@
 #include "allocation_counter.h"
 #include "ray/FresnelFallback.h"
 
+using namespace quelbrant;
+
 namespace {
 
 using Complex = std::complex<double>;

@@ -7,6 +7,8 @@
 
 #include "ray/FresnelFallback.h"
 
+using namespace quelbrant;
+
 namespace {
 
 struct FallbackRay {

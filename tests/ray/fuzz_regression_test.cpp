@@ -12,6 +12,8 @@
 #include "RandomGeneratorTesting.h"
 #include "ray/InteractionRayRecord.h"
 
+using namespace quelbrant;
+
 namespace {
 
 bool finiteRay(const TestRay& ray)

@@ -11,6 +11,8 @@
 #include "InteractionTestSupport.h"
 #include "RandomGeneratorTesting.h"
 
+using namespace quelbrant;
+
 namespace {
 
 constexpr double Glass = 1.5;

@@ -8,6 +8,8 @@
 #include "RandomGeneratorTesting.h"
 #include "allocation_counter.h"
 
+using namespace quelbrant;
+
 namespace {
 
 TEST(InteractionAllocations, WarmRaysAllocateNothing)

@@ -11,6 +11,8 @@
 #include "RandomGeneratorTesting.h"
 #include "ray/RandomGenerator.h"
 
+using namespace quelbrant;
+
 namespace {
 
 struct Outcome {

@@ -14,6 +14,8 @@
 #include "RandomGeneratorTesting.h"
 #include "allocation_counter.h"
 
+using namespace quelbrant;
+
 namespace {
 
 const double NaN = std::numeric_limits<double>::quiet_NaN();

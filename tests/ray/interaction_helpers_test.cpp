@@ -12,6 +12,8 @@
 #include "ray/InteractionPosition.h"
 #include "ray/InteractionSide.h"
 
+using namespace quelbrant;
+
 namespace {
 
 const double NaN = std::numeric_limits<double>::quiet_NaN();

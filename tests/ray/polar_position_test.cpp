@@ -8,6 +8,8 @@
 
 #include "InteractionTestSupport.h"
 
+using namespace quelbrant;
+
 namespace {
 
 constexpr double Air = 1.0;

@@ -13,6 +13,8 @@
 #include "RandomGeneratorTesting.h"
 #include "ray/FresnelFallback.h"
 
+using namespace quelbrant;
+
 namespace {
 
 constexpr double Glass = 1.5;

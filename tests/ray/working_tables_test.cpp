@@ -16,6 +16,8 @@
 #include "interpolation/Interpolation.h"
 #include "logger.h"
 
+using namespace quelbrant;
+
 namespace {
 
 using Access = GratingSurfaceAccess;

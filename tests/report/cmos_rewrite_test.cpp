@@ -6,6 +6,8 @@
 
 #include "tables/CmosRewrite.h"
 
+using namespace quelbrant;
+
 namespace {
 
 using Complex = std::complex<double>;

@@ -10,6 +10,8 @@
 #include "loaded_surface.h"
 #include "report_tables.h"
 
+using namespace quelbrant;
+
 using namespace reporttest;
 using A = GratingSurfaceAccess;
 
@@ -124,7 +126,7 @@ TEST(CmosSurface, RaysSeeTheRewrittenTransmission)
     const auto transmittedResults = [&surface]() {
         std::vector<int> results;
         for (int n = 0; n < 2000; ++n) {
-            const double theta = 30.0 * pi / 180.0;
+            const double theta = 30.0 * Pi / 180.0;
             double direction[3] = {std::sin(theta), 0.0, std::cos(theta)};
             BsdfPluginInteraction_V2 ray{};
             ray.instance = surface.get();

@@ -15,6 +15,8 @@
 #include "GratingSurfaceAccess.h"
 #include "json/DataFilePath.h"
 
+namespace quelbrant {
+
 namespace reporttest {
 
 // Wide form of an ASCII path (the build's source and data directories).
@@ -76,3 +78,5 @@ private:
 };
 
 }  // namespace reporttest
+
+}  // namespace quelbrant

@@ -13,6 +13,8 @@
 #include "loaded_surface.h"
 #include "report_tables.h"
 
+using namespace quelbrant;
+
 using namespace reporttest;
 namespace fs = std::filesystem;
 

@@ -4,6 +4,8 @@
 
 #include "report/VerificationReport.h"
 
+using namespace quelbrant;
+
 namespace {
 
 wchar_t unit(unsigned value)

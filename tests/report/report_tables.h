@@ -12,6 +12,8 @@
 
 #include "report/VerificationReport.h"
 
+namespace quelbrant {
+
 namespace reporttest {
 
 using Complex = std::complex<double>;
@@ -100,3 +102,5 @@ inline std::string expectedReport(const std::string& name)
 }
 
 }  // namespace reporttest
+
+}  // namespace quelbrant

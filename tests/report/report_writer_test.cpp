@@ -7,6 +7,8 @@
 
 #include "report_tables.h"
 
+using namespace quelbrant;
+
 using namespace reporttest;
 
 namespace {

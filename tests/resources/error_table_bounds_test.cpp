@@ -9,6 +9,8 @@
 
 #include "ErrorTable.h"
 
+using namespace quelbrant;
+
 namespace {
 
 const std::wstring TableFull =

@@ -12,6 +12,8 @@
 #include "LiveHeap.h"
 #include "ResourceTestSupport.h"
 
+using namespace quelbrant;
+
 using namespace resourcetest;
 
 namespace {

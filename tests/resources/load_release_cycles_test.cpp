@@ -12,6 +12,8 @@
 #include "ResourceTestSupport.h"
 #include "logger.h"
 
+using namespace quelbrant;
+
 using namespace resourcetest;
 
 namespace {

@@ -20,6 +20,8 @@
 #include "logger.h"
 #include "orvik-plugin-exports.h"
 
+using namespace quelbrant;
+
 namespace {
 
 namespace fs = std::filesystem;

@@ -12,6 +12,8 @@
 #include "GratingSurface.h"
 #include "NdArray.h"
 
+namespace quelbrant {
+
 namespace tables_test {
 
 using C = std::complex<double>;
@@ -176,3 +178,5 @@ inline Mat2 product(const std::array<double, 4>& a, const Mat2& b, const std::ar
 }
 
 }  // namespace tables_test
+
+}  // namespace quelbrant

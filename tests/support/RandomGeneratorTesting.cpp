@@ -2,6 +2,8 @@
 
 #include "ray/RandomGenerator.h"
 
+using namespace quelbrant;
+
 void seedCallingThreadGenerator(std::uint64_t seed)
 {
     prng.seed(seed);

@@ -9,6 +9,8 @@
 #include "NdArray.h"
 #include "interpolation/Interpolation.h"
 
+namespace quelbrant {
+
 using Complex = std::complex<double>;
 
 // A table of the given extents whose element at each multi-index (first
@@ -83,3 +85,5 @@ struct InterpolationCase {
         return result;
     }
 };
+
+}  // namespace quelbrant

@@ -12,6 +12,8 @@
 #include "ErrorTable.h"
 #include "NdArray.h"
 
+namespace quelbrant {
+
 namespace tables_test {
 
 // The message the library registered for a thrown error index.
@@ -82,3 +84,5 @@ inline size_t flatOffset(const std::vector<size_t>& index, const std::vector<siz
 }
 
 }  // namespace tables_test
+
+}  // namespace quelbrant

@@ -11,6 +11,8 @@
 #include "ConversionFixtures.h"
 #include "tables/BasisConversion.h"
 
+using namespace quelbrant;
+
 using namespace tables_test;
 
 namespace {

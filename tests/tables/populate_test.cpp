@@ -7,6 +7,8 @@
 #include "TablesTestSupport.h"
 #include "tables/TablePreparation.h"
 
+using namespace quelbrant;
+
 using namespace tables_test;
 
 namespace {

@@ -11,6 +11,9 @@
 #include "tables/BasisConversion.h"
 #include "tables/TablePreparation.h"
 
+using namespace quelbrant;
+using json = nlohmann::json;
+
 namespace {
 
 using C = std::complex<double>;

@@ -2,6 +2,8 @@
 
 #include "interpolation/Interpolation.h"
 
+namespace quelbrant {
+
 AxisBracket bracketAxis(const double* x, size_t count, double x0, bool nearest)
 {
     AxisBracket b;
@@ -58,3 +60,5 @@ void updatePAndWeights(const std::vector<double>& x, double x0, double& w1, size
     w1 = b.weight[0];
     w2 = b.weight[1];
 }
+
+}  // namespace quelbrant

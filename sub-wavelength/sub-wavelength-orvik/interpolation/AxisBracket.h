@@ -5,6 +5,8 @@
 
 #include <cstddef>
 
+namespace quelbrant {
+
 struct AxisBracket {
     size_t node[2] = {0, 0};        // lower, upper node index
     double weight[2] = {0.0, 0.0};  // their weights
@@ -18,3 +20,5 @@ struct AxisBracket {
 // updatePAndWeights for the rules). Reads the axis in place, so a column of
 // a larger table can be bracketed without a copy.
 AxisBracket bracketAxis(const double* x, size_t count, double x0, bool nearest);
+
+}  // namespace quelbrant

@@ -4,6 +4,8 @@
 
 #include "GratingSurfaceAccess.h"
 
+namespace quelbrant {
+
 using Access = GratingSurfaceAccess;
 
 HalfSpaceGrid halfSpaceGrid(const GratingSurface& surface, size_t side)
@@ -86,3 +88,5 @@ void GratingSurface::rebuildInteractionTables() noexcept
         // Without working tables every ray reads the dense tables.
     }
 }
+
+}  // namespace quelbrant

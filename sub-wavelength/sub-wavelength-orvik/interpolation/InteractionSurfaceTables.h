@@ -9,6 +9,8 @@
 #include "GratingSurface.h"
 #include "interpolation/InteractionWorkingTables.h"
 
+namespace quelbrant {
+
 // Working copies of one surface's tables, per half space (0 lower, 1 upper).
 // A side is usable only when both of its tables fit its grid; rays on any
 // other side read the dense tables through the reference interpolators.
@@ -28,3 +30,5 @@ HalfSpaceGrid halfSpaceGrid(const GratingSurface& surface, size_t side);
 // cannot be copied (wrong shape, or no memory for the copy) is left unusable;
 // only the allocation of the result itself can throw.
 std::shared_ptr<const InteractionTables> makeInteractionTables(const GratingSurface& surface);
+
+}  // namespace quelbrant

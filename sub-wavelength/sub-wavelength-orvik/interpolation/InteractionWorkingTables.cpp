@@ -8,6 +8,8 @@
 #include "interpolation/PositionCorners.h"
 #include "interpolation/TableStencil.h"
 
+namespace quelbrant {
+
 namespace {
 
 // Nodes per transposition tile: a tile of 64 nodes x 64 entries (64 KiB of
@@ -167,3 +169,5 @@ void interpolateAtStencil(const OrderFastestTable& table, const InterpolationSte
     for (; t < stencil.count; ++t)
         accumulateTerms<1>(table, stencil, t, out, values);
 }
+
+}  // namespace quelbrant

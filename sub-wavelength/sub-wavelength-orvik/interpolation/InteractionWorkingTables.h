@@ -25,6 +25,8 @@
 #include "NdArray.h"
 #include "interpolation/InterpolationStencil.h"
 
+namespace quelbrant {
+
 // One dense table with the entries of each grid node contiguous.
 class OrderFastestTable {
 public:
@@ -112,3 +114,5 @@ bool locateInterpolationStencil(const HalfSpaceGrid& grid, const GridPoint& poin
 // [Nn, Nm, 2, 2] (the caller's storage is reused).
 void interpolateAtStencil(const OrderFastestTable& table, const InterpolationStencil& stencil,
                           NdArrayComplex& result);
+
+}  // namespace quelbrant

@@ -11,6 +11,8 @@
 #include "logger.h"
 #include "tables/TableShape.h"
 
+namespace quelbrant {
+
 namespace {
 
 [[noreturn]] void throwShapeMismatch(const char* what)
@@ -200,3 +202,5 @@ int interpGratingOrdersWithFrequencyDependentTheta(
                             XOrRadOrPar1, XOrRadOrPar10, YOrPolOrPar2, YOrPolOrPar20, k1gk2g, mK1Gxv2,
                             mK1Gyv2, mK2Gxv2, mK2Gyv2, no_interp);
 }
+
+}  // namespace quelbrant

@@ -25,6 +25,8 @@
 
 #include "NdArray.h"
 
+namespace quelbrant {
+
 // Brackets x0 on the ascending axis x: nodes p1 <= p2 with weights w1 (for
 // p1) and w2 (for p2) summing to 1. Outside the axis the end node takes
 // weight 1 (no extrapolation). Between two nodes the point lies in
@@ -70,3 +72,5 @@ int interpGratingOrdersWithFrequencyDependentTheta(
     double XOrRadOrPar10, const std::vector<double>& YOrPolOrPar2, double YOrPolOrPar20,
     std::vector<double>& k1gk2g, const std::vector<double>& mK1Gxv2, const std::vector<double>& mK1Gyv2,
     const std::vector<double>& mK2Gxv2, const std::vector<double>& mK2Gyv2, int no_interp);
+
+}  // namespace quelbrant

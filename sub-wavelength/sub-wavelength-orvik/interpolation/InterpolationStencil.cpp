@@ -1,5 +1,7 @@
 #include "interpolation/InterpolationStencil.h"
 
+namespace quelbrant {
+
 void accumulateStencil(const std::complex<double>* table, size_t entryStride,
                        const InterpolationStencil& stencil, std::complex<double>* out, size_t entries)
 {
@@ -14,3 +16,5 @@ void accumulateStencil(const std::complex<double>* table, size_t entryStride,
         out[e] = sum;
     }
 }
+
+}  // namespace quelbrant

@@ -11,6 +11,8 @@
 #include <complex>
 #include <cstddef>
 
+namespace quelbrant {
+
 struct InterpolationStencil {
     // 2 wavelength x 2 angle-2 x 2 angle-1 nodes x 4 position corners.
     static constexpr size_t MaxTerms = 32;
@@ -38,3 +40,5 @@ struct InterpolationStencil {
 // the table.
 void accumulateStencil(const std::complex<double>* table, size_t entryStride,
                        const InterpolationStencil& stencil, std::complex<double>* out, size_t entries);
+
+}  // namespace quelbrant

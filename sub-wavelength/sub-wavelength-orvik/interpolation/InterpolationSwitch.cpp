@@ -1,5 +1,7 @@
 #include "interpolation/InterpolationSwitch.h"
 
+namespace quelbrant {
+
 NearestNodeAxes decodeInterpolationSwitch(int no_interp)
 {
     NearestNodeAxes nearest;
@@ -10,3 +12,5 @@ NearestNodeAxes decodeInterpolationSwitch(int no_interp)
     nearest.position = ((no_interp / NearestPositionNodes) & 1) != 0;
     return nearest;
 }
+
+}  // namespace quelbrant

@@ -1,5 +1,7 @@
 #pragma once
 
+namespace quelbrant {
+
 // The interpolation switch word `no_interp`: which axes of a table lookup
 // take the nearest node instead of interpolating. Shared by the reference
 // interpolators and the ray path's working tables, so both read a word the
@@ -19,3 +21,5 @@ struct NearestNodeAxes {
 };
 
 NearestNodeAxes decodeInterpolationSwitch(int no_interp);
+
+}  // namespace quelbrant

@@ -8,6 +8,8 @@
 #include "interpolation/Interpolation.h"
 #include "logger.h"
 
+namespace quelbrant {
+
 namespace {
 
 // Side of each corner along X and Y: 0 = lower node, 1 = upper node.
@@ -110,3 +112,5 @@ void latticeVectorsAtCorners(const PositionCorners& corners, const std::vector<d
     k1gk2g[2] = std::sqrt(k1gk2g[0] * k1gk2g[0] + k1gk2g[1] * k1gk2g[1]);
     k1gk2g[5] = std::sqrt(k1gk2g[3] * k1gk2g[3] + k1gk2g[4] * k1gk2g[4]);
 }
+
+}  // namespace quelbrant

@@ -8,6 +8,8 @@
 
 #include "NdArray.h"
 
+namespace quelbrant {
+
 // Corners counter-clockwise: 0 = (lower X node, lower Y node), 1 = (upper X,
 // lower Y), 2 = (upper X, upper Y), 3 = (lower X, upper Y).
 struct PositionCorners {
@@ -39,3 +41,5 @@ bool locatePositionCorners(const NdArrayInt& indexMap, const std::vector<double>
 void latticeVectorsAtCorners(const PositionCorners& corners, const std::vector<double>& k1x,
                              const std::vector<double>& k1y, const std::vector<double>& k2x,
                              const std::vector<double>& k2y, double* k1gk2g);
+
+}  // namespace quelbrant

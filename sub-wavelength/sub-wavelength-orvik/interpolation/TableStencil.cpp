@@ -3,6 +3,8 @@
 #include "interpolation/AxisBracket.h"
 #include "interpolation/PositionCorners.h"
 
+namespace quelbrant {
+
 void buildTableStencil(const TableAxes& axes, double angle10, double angle20, double lambda0,
                        const NearestNodeAxes& nearest, const PositionCorners* corners,
                        InterpolationStencil& stencil)
@@ -41,3 +43,5 @@ void buildTableStencil(const TableAxes& axes, double angle10, double angle20, do
         }
     }
 }
+
+}  // namespace quelbrant

@@ -14,6 +14,8 @@
 #include "interpolation/InterpolationStencil.h"
 #include "interpolation/InterpolationSwitch.h"
 
+namespace quelbrant {
+
 struct PositionCorners;
 
 // The axes of one dense table. Angle axis 1 is either one axis for all
@@ -41,3 +43,5 @@ struct TableAxes {
 void buildTableStencil(const TableAxes& axes, double angle10, double angle20, double lambda0,
                        const NearestNodeAxes& nearest, const PositionCorners* corners,
                        InterpolationStencil& stencil);
+
+}  // namespace quelbrant

@@ -7,6 +7,8 @@
 #include <windows.h>
 #endif
 
+namespace quelbrant {
+
 namespace {
 
 constexpr char32_t MaxCodePoint = 0x10FFFF;
@@ -115,3 +117,5 @@ std::string narrowPathText(const std::filesystem::path& path)
     return path.native();
 #endif
 }
+
+}  // namespace quelbrant

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+namespace quelbrant {
+
 // UTF-8 form of a wide string: UTF-32 where wchar_t is 32 bits wide, UTF-16
 // where it is 16 bits wide. Throws std::range_error for a value that is no
 // Unicode scalar value (a surrogate half, an unpaired surrogate, anything
@@ -23,3 +25,5 @@ std::filesystem::path dataFilePath(const wchar_t* filename);
 // UTF-8 bytes as they are. Windows: the active code page; characters it lacks
 // become the code page's default character.
 std::string narrowPathText(const std::filesystem::path& path);
+
+}  // namespace quelbrant

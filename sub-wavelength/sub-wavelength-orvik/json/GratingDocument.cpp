@@ -7,6 +7,8 @@
 #include "ErrorTable.h"
 #include "json/GratingSchema.h"
 
+namespace quelbrant {
+
 using json = nlohmann::json;
 
 json readGratingDocument(const std::filesystem::path& file)
@@ -39,3 +41,5 @@ json readGratingDocument(const std::filesystem::path& file)
     }
     return j;
 }
+
+}  // namespace quelbrant

@@ -11,6 +11,8 @@
 #include "json/ReportAbbreviation.h"
 #include "json/SchemaViolation.h"
 
+namespace quelbrant {
+
 // Both the parsed text and valijson's compiled form are function-local
 // statics: whichever code asks first builds them, so no translation unit
 // depends on another's initialisation order, and C++ makes the first build
@@ -86,3 +88,5 @@ void validateAgainstGratingSchema(const json& document)
     const SchemaViolation violation = findFirstViolation(schema, document);
     throwViolation(violation.pointer, jsonText(*violation.value), violation.reason);
 }
+
+}  // namespace quelbrant

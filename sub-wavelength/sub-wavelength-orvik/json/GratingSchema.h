@@ -6,6 +6,8 @@
 
 #include <nlohmann/json.hpp>
 
+namespace quelbrant {
+
 // Documents nested deeper than this are refused before validation: nothing
 // in the format nests beyond a handful of levels, and deeper values would
 // exhaust the stack of the JSON library's recursive copy and dump.
@@ -28,3 +30,5 @@ constexpr size_t MaxViolationReportLength = 160;
 // around "..." (at least 16 bytes of it). Safe to call from several threads
 // at once.
 void validateAgainstGratingSchema(const nlohmann::json& document);
+
+}  // namespace quelbrant

@@ -9,6 +9,10 @@
 #include "json/JsonReaders.h"
 #include "json/JsonValueConversion.h"
 
+namespace quelbrant {
+
+using json = nlohmann::json;
+
 namespace {
 
 // Member name of j, or null when j is no object or lacks the member.
@@ -175,3 +179,5 @@ void getintvector(std::vector<int>& result, const std::string& name, const json&
         throw addErrorMessage(
             "Schema Validation failed for: " + name + ", int expected but non integer values found.", true);
 }
+
+}  // namespace quelbrant

@@ -10,6 +10,10 @@
 #include "json/JsonReaders.h"
 #include "json/JsonValueConversion.h"
 
+namespace quelbrant {
+
+using json = nlohmann::json;
+
 namespace {
 
 const char MismatchComplex[] = "_data size and _size information not match.";
@@ -116,3 +120,5 @@ void makeNdArrayInt(NdArrayInt& ndaInt, const json& j)
     readMatrix(
         ndaInt, j, data.size(), [&](size_t k) { return jsonValueToInt(data[k]); }, MismatchRealOrInt);
 }
+
+}  // namespace quelbrant

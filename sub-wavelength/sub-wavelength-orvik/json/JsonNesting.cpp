@@ -2,6 +2,8 @@
 
 #include <vector>
 
+namespace quelbrant {
+
 namespace {
 
 using json = nlohmann::json;
@@ -85,3 +87,5 @@ std::string dumpElided(const json& value, size_t levels)
 {
     return elidedCopy(value, levels).dump(-1, ' ', false, json::error_handler_t::replace);
 }
+
+}  // namespace quelbrant

@@ -7,6 +7,8 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
+namespace quelbrant {
+
 // Finds, without recursion, the first array or object (in document order)
 // that sits inside more than maxDepth - 1 others, i.e. at nesting level
 // maxDepth + 1 with the document itself at level 1. Returns it, and its
@@ -21,3 +23,5 @@ void appendPointerToken(std::string& pointer, const std::string& token);
 // JSON text of value with every array or object below the first levels
 // nesting levels replaced by the string "...".
 std::string dumpElided(const nlohmann::json& value, size_t levels);
+
+}  // namespace quelbrant

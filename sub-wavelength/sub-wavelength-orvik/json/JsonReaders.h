@@ -18,38 +18,40 @@
 
 #include "NdArray.h"
 
-using json = nlohmann::json;
+namespace quelbrant {
 
 // Appends the elements of matrix object j to nda and sets its extents. A
 // real matrix gives elements with imaginary part 0; with "_complex" true an
 // odd last number is ignored.
-void makeNdArrayComplex(NdArrayComplex& nda, const json& j);
+void makeNdArrayComplex(NdArrayComplex& nda, const nlohmann::json& j);
 
 // As makeNdArrayComplex for a real array; a complex matrix is accepted when
 // every imaginary part is 0.
-void makeNdArrayReal(NdArrayReal& nda, const json& j);
+void makeNdArrayReal(NdArrayReal& nda, const nlohmann::json& j);
 
 // As makeNdArrayReal for integers: numbers are truncated toward zero, true
 // and false read as 1 and 0; "_complex" is not read.
-void makeNdArrayInt(NdArrayInt& ndaInt, const json& j);
+void makeNdArrayInt(NdArrayInt& ndaInt, const nlohmann::json& j);
 
 // Member name of object j as one number: a JSON number or a real matrix of
 // exactly one element.
-double getdouble(const std::string& name, const json& j, bool optional, double defaultValue);
+double getdouble(const std::string& name, const nlohmann::json& j, bool optional, double defaultValue);
 
 // A flag: JSON true or false, or a number read by getdouble, 0 being false.
-bool getbool(const std::string& name, const json& j, bool optional, bool defaultValue);
+bool getbool(const std::string& name, const nlohmann::json& j, bool optional, bool defaultValue);
 
 // getdouble rounded to the nearest integer, halves away from zero; values
 // beyond the range of int saturate at its ends, so that any range check of
 // the caller still rejects them.
-int getint(const std::string& name, const json& j, bool optional, int defaultValue);
+int getint(const std::string& name, const nlohmann::json& j, bool optional, int defaultValue);
 
 // Member name of object j as a list: a single number, a cell, a non-empty
 // real matrix (flat order) or a plain array of numbers, tried in this order.
-void getdoublevector(std::vector<double>& result, const std::string& name, const json& j, bool optional,
-                     const std::vector<double>& defaultValue);
+void getdoublevector(std::vector<double>& result, const std::string& name, const nlohmann::json& j,
+                     bool optional, const std::vector<double>& defaultValue);
 
 // A required list read by getdoublevector whose values must all be integers
 // that fit an int.
-void getintvector(std::vector<int>& result, const std::string& name, const json& j);
+void getintvector(std::vector<int>& result, const std::string& name, const nlohmann::json& j);
+
+}  // namespace quelbrant

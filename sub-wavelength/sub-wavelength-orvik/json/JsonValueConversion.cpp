@@ -6,6 +6,8 @@
 
 #include "ErrorTable.h"
 
+namespace quelbrant {
+
 namespace {
 
 using json = nlohmann::json;
@@ -96,3 +98,5 @@ bool jsonNumberToExtent(const json& value, size_t& extent)
             throwTypeError(value, "number");
     }
 }
+
+}  // namespace quelbrant

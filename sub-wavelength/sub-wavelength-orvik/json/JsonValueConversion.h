@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <nlohmann/json.hpp>
 
+namespace quelbrant {
+
 // A JSON integer or floating-point number; anything else (true and false
 // included) is a type error.
 double jsonNumberToDouble(const nlohmann::json& value);
@@ -23,3 +25,5 @@ const nlohmann::json& jsonArrayMember(const nlohmann::json& object, const char* 
 // its value in extent; any other number gives false. A value that is not a
 // number is a type error.
 bool jsonNumberToExtent(const nlohmann::json& value, size_t& extent);
+
+}  // namespace quelbrant

@@ -1,5 +1,7 @@
 #include "json/ReportAbbreviation.h"
 
+namespace quelbrant {
+
 namespace {
 
 const std::string Ellipsis = "...";
@@ -62,3 +64,5 @@ std::string abbreviatePointer(const std::string& pointer, size_t maxLength, size
         return elideMiddle(pointer, maxLength);
     return pointer.substr(0, headEnd) + gap + pointer.substr(tailStart);
 }
+
+}  // namespace quelbrant

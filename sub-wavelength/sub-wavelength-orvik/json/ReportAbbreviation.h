@@ -8,6 +8,8 @@
 #include <cstddef>
 #include <string>
 
+namespace quelbrant {
+
 // text when it has at most maxLength bytes; otherwise its first and last
 // bytes with "..." between, maxLength bytes or fewer in all. Never cuts a
 // UTF-8 sequence apart. maxLength below 3 still gives "...".
@@ -17,3 +19,5 @@ std::string elideMiddle(const std::string& text, size_t maxLength);
 // tokens from both ends, at most segmentsPerEnd from each, joined by "/...",
 // e.g. "/a/0/0/.../0/0/b". When not even one token fits, elideMiddle.
 std::string abbreviatePointer(const std::string& pointer, size_t maxLength, size_t segmentsPerEnd);
+
+}  // namespace quelbrant

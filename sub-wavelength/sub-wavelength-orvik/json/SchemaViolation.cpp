@@ -9,6 +9,8 @@
 
 #include "json/JsonNesting.h"
 
+namespace quelbrant {
+
 namespace {
 
 using json = nlohmann::json;
@@ -143,3 +145,5 @@ SchemaViolation findFirstViolation(const Subschema& schema, const json& document
     finder.find(schema, document, "", found);
     return found;
 }
+
+}  // namespace quelbrant

@@ -8,6 +8,8 @@
 #include <string>
 #include <valijson/schema.hpp>
 
+namespace quelbrant {
+
 struct SchemaViolation {
     std::string pointer;          // JSON pointer of the offending value
     const nlohmann::json* value;  // the offending value, inside the document
@@ -23,3 +25,5 @@ bool satisfiesSchema(const valijson::Subschema& schema, const nlohmann::json& va
 // whole at its own value (no single alternative is the one the author
 // meant), as is every other constraint.
 SchemaViolation findFirstViolation(const valijson::Subschema& schema, const nlohmann::json& document);
+
+}  // namespace quelbrant

@@ -3,6 +3,10 @@
 #include "ErrorTable.h"
 #include "json/JsonReaders.h"
 
+namespace quelbrant {
+
+using json = nlohmann::json;
+
 bool readAxisPair(const nlohmann::json& block, const char* name1, const char* name2,
                   std::vector<double>& axis1, std::vector<double>& axis2, const char* note)
 {
@@ -15,3 +19,5 @@ bool readAxisPair(const nlohmann::json& block, const char* name1, const char* na
         return false;
     }
 }
+
+}  // namespace quelbrant

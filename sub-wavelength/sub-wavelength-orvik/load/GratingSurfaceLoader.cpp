@@ -23,6 +23,8 @@
 #include "logger.h"
 #include "tables/BasisConversion.h"
 
+namespace quelbrant {
+
 using json = nlohmann::json;
 
 namespace {
@@ -188,3 +190,5 @@ GratingSurface::GratingSurface(const wchar_t* filename, bool isLog, bool isVerbo
     // parsed document is gone (it never throws).
     rebuildInteractionTables();
 }
+
+}  // namespace quelbrant

@@ -9,6 +9,8 @@
 #include "tables/TablePreparation.h"
 #include "tables/ThetaPerWavelength.h"
 
+namespace quelbrant {
+
 using json = nlohmann::json;
 using Access = GratingSurfaceAccess;
 
@@ -160,3 +162,5 @@ HalfSpace loadHalfSpace(const json& root, int side, const GratingSurface& surfac
     }
     return hs;
 }
+
+}  // namespace quelbrant

@@ -9,6 +9,8 @@
 #include "GratingSurface.h"
 #include "NdArray.h"
 
+namespace quelbrant {
+
 struct HalfSpace {
     // Consecutive order numbers labelling the dense tables' order dimensions.
     std::vector<int> ordersRn, ordersRm, ordersTn, ordersTm;
@@ -34,3 +36,5 @@ struct HalfSpace {
 // thrown as an error-table index.
 HalfSpace loadHalfSpace(const nlohmann::json& root, int side, const GratingSurface& surface,
                         GratingSurface::AngleDefinition requiredAngleDef);
+
+}  // namespace quelbrant

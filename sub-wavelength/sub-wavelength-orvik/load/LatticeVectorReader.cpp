@@ -8,6 +8,8 @@
 #include "NdArray.h"
 #include "json/JsonReaders.h"
 
+namespace quelbrant {
+
 using json = nlohmann::json;
 
 LatticeVectors readLatticeVectors(const json& root)
@@ -69,3 +71,5 @@ LatticeVectorsPerPosition readLatticeVectorsPerPosition(const json& root)
     }
     return k;
 }
+
+}  // namespace quelbrant

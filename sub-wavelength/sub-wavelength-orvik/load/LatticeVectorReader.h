@@ -5,6 +5,8 @@
 #include <nlohmann/json.hpp>
 #include <vector>
 
+namespace quelbrant {
+
 // Files without position data: one (x, y) pair per vector; a missing key
 // means (0, 0), a vector with no periodicity.
 struct LatticeVectors {
@@ -23,3 +25,5 @@ struct LatticeVectorsPerPosition {
 // failure is thrown as an error-table index.
 LatticeVectors readLatticeVectors(const nlohmann::json& root);
 LatticeVectorsPerPosition readLatticeVectorsPerPosition(const nlohmann::json& root);
+
+}  // namespace quelbrant

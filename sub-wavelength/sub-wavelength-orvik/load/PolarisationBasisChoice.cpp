@@ -6,6 +6,10 @@
 #include "GratingSurfaceAccess.h"
 #include "json/JsonReaders.h"
 
+namespace quelbrant {
+
+using json = nlohmann::json;
+
 using Access = GratingSurfaceAccess;
 
 namespace {
@@ -68,3 +72,5 @@ bool interpolateInXY(int interpFlag, const GratingSurface& surface)
             return automaticChoiceIsXY(surface);
     }
 }
+
+}  // namespace quelbrant

@@ -8,6 +8,8 @@
 
 #include "GratingSurface.h"
 
+namespace quelbrant {
+
 struct PolarisationBasisSettings {
     int dataBasis = 1;
     int interpFlag = 2;
@@ -22,3 +24,5 @@ PolarisationBasisSettings readPolarisationBasisSettings(const nlohmann::json& ro
 // choice one phi per half space with only the (0, 0) order listed. A request
 // for S/P on a unit-vector or k-vector grid is overridden (with a note).
 bool interpolateInXY(int interpFlag, const GratingSurface& surface);
+
+}  // namespace quelbrant

@@ -7,6 +7,8 @@
 #include "load/AxisPairReader.h"
 #include "tables/TablePreparation.h"
 
+namespace quelbrant {
+
 using json = nlohmann::json;
 
 namespace {
@@ -65,3 +67,5 @@ PositionGrid readPositionGrid(const json& block, bool hostProgramMode)
     }
     return grid;
 }
+
+}  // namespace quelbrant

@@ -9,6 +9,8 @@
 #include "GratingSurface.h"
 #include "NdArray.h"
 
+namespace quelbrant {
+
 struct PositionGrid {
     // Addressed (second axis index, first axis index); values are 1-based
     // position numbers, 0 or below marks a node without data.
@@ -23,3 +25,5 @@ struct PositionGrid {
 // accepted only in host-program mode. Both axes must be non-decreasing.
 // Every failure is thrown as an error-table index.
 PositionGrid readPositionGrid(const nlohmann::json& block, bool hostProgramMode);
+
+}  // namespace quelbrant

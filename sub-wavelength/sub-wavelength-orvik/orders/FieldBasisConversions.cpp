@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+namespace quelbrant {
+
 // Every routine reads all its inputs before writing an output, so callers
 // may pass the same variable as input and output.
 
@@ -71,3 +73,5 @@ void convertXYZtoSPfromUnitVector(const std::complex<double>& Ex, const std::com
     const double phi = std::atan2(uy, ux);
     convertXYZtoSP(Ex, Ey, Ez, Es, Ep, uz, std::cos(phi), std::sin(phi));
 }
+
+}  // namespace quelbrant

@@ -18,6 +18,8 @@
 
 #include "orders/InputPolarization.h"
 
+namespace quelbrant {
+
 // In place: (S, P) -> (X, Y) for direction u. uz is used as given (not
 // normalised).
 void convertSPtoXY(std::complex<double>& SinXout, std::complex<double>& PinYout, double ux, double uy,
@@ -48,3 +50,5 @@ void convertSPtoXYZfromUnitVector(const std::complex<double>& Es, const std::com
 void convertXYZtoSPfromUnitVector(const std::complex<double>& Ex, const std::complex<double>& Ey,
                                   const std::complex<double>& Ez, std::complex<double>& Es,
                                   std::complex<double>& Ep, double ux, double uy, double uz);
+
+}  // namespace quelbrant

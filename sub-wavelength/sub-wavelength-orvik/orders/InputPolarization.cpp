@@ -4,6 +4,8 @@
 
 #include "tables/TableShape.h"
 
+namespace quelbrant {
+
 void applyInputPolarization(NdArrayComplex& Ginterp, std::complex<double> EinS, std::complex<double> EinP)
 {
     const std::vector<size_t>& d = Ginterp.m_size;
@@ -19,3 +21,5 @@ void applyInputPolarization(NdArrayComplex& Ginterp, std::complex<double> EinS, 
     Ginterp.resize(n);
     Ginterp.m_size.resize(3);
 }
+
+}  // namespace quelbrant

@@ -6,6 +6,8 @@
 
 #include "NdArray.h"
 
+namespace quelbrant {
+
 // Ginterp: [Nn, Nm, PolOut = 2, PolIn = 2], in the basis of EinS/EinP (S/P,
 // or X/Y when the tables are held in X/Y). On return Ginterp is
 // [Nn, Nm, PolOut]: the outgoing Jones vector of every order,
@@ -13,3 +15,5 @@
 // Throws std::invalid_argument, leaving Ginterp unchanged, for any other
 // shape.
 void applyInputPolarization(NdArrayComplex& Ginterp, std::complex<double> EinS, std::complex<double> EinP);
+
+}  // namespace quelbrant

@@ -6,6 +6,8 @@
 #include "logger.h"
 #include "orders/FieldBasisConversions.h"
 
+namespace quelbrant {
+
 namespace {
 
 bool matchesLists(const NdArrayComplex& table, const std::vector<int>& n, const std::vector<int>& m)
@@ -118,3 +120,5 @@ void constructAllOrders(std::vector<double>& Ux, std::vector<double>& Uy, std::v
         }
     }
 }
+
+}  // namespace quelbrant

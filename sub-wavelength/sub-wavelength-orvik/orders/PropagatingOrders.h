@@ -13,6 +13,8 @@
 
 #include "NdArray.h"
 
+namespace quelbrant {
+
 // Position of val in the ascending list orders, or -1 when it is not listed.
 // A value below the first element gives 0, one above the last element gives
 // the last position: clamped positions, not matches. An empty list gives -1.
@@ -45,3 +47,5 @@ void constructAllOrders(std::vector<double>& Ux, std::vector<double>& Uy, std::v
                         double kMaterial, double kInx, double kIny, const std::vector<double>& k1gk2g,
                         const std::vector<int>& n, const std::vector<int>& m, const NdArrayComplex& RT,
                         double zDirSign, bool specular, bool RT_is_in_XY);
+
+}  // namespace quelbrant

@@ -7,6 +7,8 @@
 #include "ErrorTable.h"
 #include "logger.h"
 
+namespace quelbrant {
+
 namespace {
 
 using Complex = std::complex<double>;
@@ -203,3 +205,5 @@ void rotateRay(double* direction, const double angle)
     direction[0] = y * S + x * C;
     direction[1] = y * C - x * S;
 }
+
+}  // namespace quelbrant

@@ -11,6 +11,8 @@
 
 #include <complex>
 
+namespace quelbrant {
+
 // Amplitude coefficients. N1, N2: z components of the incident and the
 // transmitted direction, both with the incident sign (the signs cancel).
 // T = double, or std::complex<double> for the imaginary N2 of total internal
@@ -62,3 +64,5 @@ void refraction(const double n1, const double n2, double& L, double& M, double& 
 // Rotating by a and then by -a restores the vector. A null pointer is
 // ignored; a non-finite angle makes x and y NaN.
 void rotateRay(double* direction, const double angle);
+
+}  // namespace quelbrant

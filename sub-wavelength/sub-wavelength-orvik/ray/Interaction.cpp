@@ -9,6 +9,8 @@
 #include "GratingSurface.h"
 #include "ray/InteractionEngine.h"
 
+namespace quelbrant {
+
 namespace {
 
 // The error-table index of text. Registering the text can itself fail (no
@@ -56,3 +58,5 @@ int GratingSurface::DataUpdate_V2(BsdfPluginData_V2* /*data*/)
 {
     return 0;
 }
+
+}  // namespace quelbrant

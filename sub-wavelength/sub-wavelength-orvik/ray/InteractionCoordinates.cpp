@@ -3,12 +3,13 @@
 #include <algorithm>
 #include <cmath>
 
+#include "MathConstants.h"
 #include "ray/InteractionNumerics.h"
+
+namespace quelbrant {
 
 namespace {
 
-constexpr double Pi = 3.141592653589793;
-constexpr double TwoPi = 6.283185307179586;
 constexpr double MetresPerNanometre = 1e-9;
 
 }  // namespace
@@ -45,3 +46,5 @@ bool angleCoordinatesOfRay(GratingSurface::AngleDefinition definition, const dou
             return false;
     }
 }
+
+}  // namespace quelbrant

@@ -5,6 +5,8 @@
 
 #include "GratingSurface.h"
 
+namespace quelbrant {
+
 // Wave numbers of one ray, from its vacuum wavelength in nanometres.
 struct RayWaveNumbers {
     double lambda = 0.0;  // vacuum wavelength, metres
@@ -29,3 +31,5 @@ struct AngleCoordinates {
 // Returns false for any other definition.
 bool angleCoordinatesOfRay(GratingSurface::AngleDefinition definition, const double direction[3],
                            const RayWaveNumbers& k, double firstPhi, AngleCoordinates& coordinates);
+
+}  // namespace quelbrant

@@ -31,6 +31,8 @@
 #include "ray/InteractionVerbose.h"
 #include "ray/RandomGenerator.h"
 
+namespace quelbrant {
+
 namespace {
 
 using Access = GratingSurfaceAccess;
@@ -515,3 +517,5 @@ int traceRayOnSurface(const GratingSurface& surface, const InteractionTables* ta
                                params);
     return interaction.trace();
 }
+
+}  // namespace quelbrant

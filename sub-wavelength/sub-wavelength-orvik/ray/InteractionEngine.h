@@ -7,6 +7,8 @@
 #include "GratingSurface.h"
 #include "HostRecords.h"
 
+namespace quelbrant {
+
 struct InteractionTables;
 
 // Traces one incident ray on surface: decides the half space it comes from,
@@ -20,3 +22,5 @@ struct InteractionTables;
 int traceRayOnSurface(const GratingSurface& surface, const InteractionTables* tables,
                       BsdfPluginInteraction_V2& record, const std::vector<int>& order, bool includeReflection,
                       bool includeTransmission, const std::vector<double>& params);
+
+}  // namespace quelbrant

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+namespace quelbrant {
+
 double bringIntoAzimuthalRangeInDegrees(double phiIn, double minPhiVector)
 {
     return phiIn - 360.0 * std::floor((1e-12 + (phiIn - minPhiVector)) / 360.0);
@@ -14,3 +16,5 @@ double sum(const std::vector<double>& A)
         total += a;
     return total;
 }
+
+}  // namespace quelbrant

@@ -1,5 +1,7 @@
 #include "ray/InteractionOrderChoice.h"
 
+namespace quelbrant {
+
 void PropagatingOrderList::clear()
 {
     Ux.clear();
@@ -35,3 +37,5 @@ int orderResultCode(const PropagatingOrderList& orders, size_t chosen, size_t re
     const int magnitude = orders.specOrDirac[chosen];
     return chosen < reflectedCount ? -magnitude : magnitude;
 }
+
+}  // namespace quelbrant

@@ -12,6 +12,8 @@
 #include <cstdint>
 #include <vector>
 
+namespace quelbrant {
+
 constexpr int NoOutgoingRay = 0;
 constexpr int LosslessSpecificOrderWritten = 1;
 
@@ -46,3 +48,5 @@ size_t chooseOrderByPower(const std::vector<double>& power, double rand);
 // The host's code for the chosen entry: reflected entries come first in the
 // list, the first reflectedCount of them.
 int orderResultCode(const PropagatingOrderList& orders, size_t chosen, size_t reflectedCount);
+
+}  // namespace quelbrant

@@ -3,6 +3,8 @@
 #include <climits>
 #include <cmath>
 
+namespace quelbrant {
+
 namespace {
 
 double parameterOrZero(const std::vector<double>& params, size_t index)
@@ -45,3 +47,5 @@ HostRayParameters readHostRayParameters(const std::vector<double>& params)
     host.interpolationSwitch = interpolationSwitchFromHostValue(parameterOrZero(params, 3));
     return host;
 }
+
+}  // namespace quelbrant

@@ -8,6 +8,8 @@
 #include "interpolation/InterpolationSwitch.h"
 #include "ray/InteractionPosition.h"
 
+namespace quelbrant {
+
 // The switch word for a surface's interpolation flags: a flag that is false
 // asks for the nearest node along its axes. The two angle flags share one
 // bit, set when either of them is false.
@@ -30,3 +32,5 @@ struct HostRayParameters {
 };
 
 HostRayParameters readHostRayParameters(const std::vector<double>& params);
+
+}  // namespace quelbrant

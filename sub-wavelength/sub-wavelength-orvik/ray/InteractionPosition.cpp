@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+namespace quelbrant {
+
 namespace {
 
 constexpr double MetresPerMillimetre = 0.001;
@@ -37,3 +39,5 @@ bool isOutsidePositionGrid(const std::vector<double>& firstAxis, const std::vect
 {
     return outsideAxis(firstAxis, position.first) || outsideAxis(secondAxis, position.second);
 }
+
+}  // namespace quelbrant

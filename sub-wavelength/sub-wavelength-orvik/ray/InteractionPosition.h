@@ -7,6 +7,8 @@
 
 #include "GratingSurface.h"
 
+namespace quelbrant {
+
 // A point in the coordinates of the position grid: (pos_x, pos_y) in metres,
 // (pos_rad in metres, pos_pol in radians), or the two scan parameters.
 struct GridPosition {
@@ -26,3 +28,5 @@ bool hitPointOnPositionGrid(GratingSurface::PositionDefinition definition, doubl
 // an end value is inside).
 bool isOutsidePositionGrid(const std::vector<double>& firstAxis, const std::vector<double>& secondAxis,
                            const GridPosition& position);
+
+}  // namespace quelbrant

@@ -3,6 +3,8 @@
 #include <cmath>
 #include <sstream>
 
+namespace quelbrant {
+
 namespace {
 
 std::string describe(const char* what, double value, const char* requirement)
@@ -108,3 +110,5 @@ void normaliseDirection(double* direction)
     for (int i = 0; i < 3; ++i)
         direction[i] = scaled[i] / length;
 }
+
+}  // namespace quelbrant

@@ -9,6 +9,8 @@
 
 #include "HostRecords.h"
 
+namespace quelbrant {
+
 struct RayState {
     double direction[3] = {0.0, 0.0, 0.0};  // surface frame, +z into the upper medium
     double lambdaNm = 0.0;                  // vacuum wavelength, nanometres
@@ -44,3 +46,5 @@ std::string rayRecordFault(const RayState& ray, bool readsHitPoint);
 // that no later formula (all assume unit length) sees a direction of length
 // 1e300 or 1e-300.
 void normaliseDirection(double* direction);
+
+}  // namespace quelbrant

@@ -9,6 +9,8 @@
 #include "KeepLibraryLoaded.h"
 #endif
 
+namespace quelbrant {
+
 namespace {
 
 constexpr size_t InitialBufferBytes = 1024;
@@ -94,3 +96,5 @@ InteractionScratch& threadInteractionScratch()
 }
 
 #endif
+
+}  // namespace quelbrant

@@ -9,6 +9,8 @@
 #include "NdArray.h"
 #include "ray/InteractionOrderChoice.h"
 
+namespace quelbrant {
+
 // Padded by a cache line on either side, and every buffer starts with room
 // for far more than a typical ray needs: a thread that loaded a surface takes
 // its scratch from the same heap region as the surface's small read-only
@@ -37,3 +39,5 @@ private:
 // The calling thread's scratch. An interaction uses it from start to end;
 // interactions never nest on one thread.
 InteractionScratch& threadInteractionScratch();
+
+}  // namespace quelbrant

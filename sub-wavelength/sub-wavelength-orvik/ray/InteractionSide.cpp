@@ -3,6 +3,8 @@
 #include <cmath>
 #include <sstream>
 
+namespace quelbrant {
+
 namespace {
 
 constexpr double IndexTolerance = 1e-6;
@@ -49,3 +51,5 @@ std::string indexMismatchMessage(double nLower, double nUpper, double n1, double
          << "In Taldo setting: " << rayLower << " at -z and " << rayUpper << " at +z.";
     return text.str();
 }
+
+}  // namespace quelbrant

@@ -10,6 +10,8 @@
 #include <cstddef>
 #include <string>
 
+namespace quelbrant {
+
 // By direction alone: a ray travelling toward +z comes from the lower half
 // space; dirZ = 0 (grazing) counts as upper.
 size_t halfSpaceFromDirection(double dirZ);
@@ -27,3 +29,5 @@ bool indicesMatchSurface(double nLower, double nUpper, double n1, double n2, dou
 // The lens-design host's text for a failed index check: the surface's
 // indices, then the ray's ordered as lower, upper by its direction.
 std::string indexMismatchMessage(double nLower, double nUpper, double n1, double n2, double dirZ);
+
+}  // namespace quelbrant

@@ -6,6 +6,8 @@
 #include "logger.h"
 #include "ray/InteractionNumerics.h"
 
+namespace quelbrant {
+
 namespace {
 
 const char* trueFalse(bool value)
@@ -119,3 +121,5 @@ void logChosenField(const std::complex<double>& ES, const std::complex<double>& 
     LogDebug("ESOut =,", ES);
     LogDebug("EPOut =,", EP);
 }
+
+}  // namespace quelbrant

@@ -13,6 +13,8 @@
 #include "ray/InteractionCoordinates.h"
 #include "ray/InteractionPosition.h"
 
+namespace quelbrant {
+
 // The incident ray as the interaction sees it (after the side and position
 // are fixed and the field is in the tables' basis).
 struct RayInputsDump {
@@ -54,3 +56,5 @@ void logRandomChoice(double totalPower, bool hostMode, double inPower, double ma
 
 // The chosen order's outgoing field.
 void logChosenField(const std::complex<double>& ES, const std::complex<double>& EP);
+
+}  // namespace quelbrant

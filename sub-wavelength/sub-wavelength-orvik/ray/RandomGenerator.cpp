@@ -1,5 +1,7 @@
 #include "ray/RandomGenerator.h"
 
+namespace quelbrant {
+
 namespace {
 
 std::mt19937_64::result_type seedFromRandomDevice()
@@ -17,3 +19,5 @@ double drawUniform(double a, double b)
     std::uniform_real_distribution<double> distribution(a, b);
     return distribution(prng);
 }
+
+}  // namespace quelbrant

@@ -8,6 +8,8 @@
 #include "MathConstants.h"
 #include "tables/TableShape.h"
 
+namespace quelbrant {
+
 // Layout notes. Every line ends in '\n' rather than std::endl: the report
 // can run to millions of lines and a flush per line would cost a system call
 // each. Precision sticks from one value to the next as on any stream; each
@@ -36,7 +38,7 @@ constexpr size_t ContinuationIndent = 3 * AxisWidth + 17;
 // Period in micrometres of a lattice vector of length norm in rad/m.
 double periodMicrometres(double norm)
 {
-    return 2 * pi / norm * MicrometresPerMetre;
+    return 2 * Pi / norm * MicrometresPerMetre;
 }
 
 // Flat offset of the 2x2 block of one grid node and order in a dense table
@@ -319,3 +321,5 @@ bool writeVerificationReport(std::ostream& out, const ReportInput& input)
         writeEfficiencySection(out, SideName[h], input.angleDef, input.positions != nullptr, *half[h]);
     return true;
 }
+
+}  // namespace quelbrant

@@ -15,6 +15,8 @@
 #include "GratingSurface.h"
 #include "NdArray.h"
 
+namespace quelbrant {
+
 // One half space as the report reads it. Tables are [position] x A1 x A2 x
 // L x Nn x Nm x PolOut x PolIn, in whichever basis they were loaded; the
 // channel S>P is (PolOut 1, PolIn 0).
@@ -78,3 +80,5 @@ bool writeVerificationReport(std::ostream& out, const ReportInput& input);
 // Unicode character (an unpaired surrogate, which a Windows file name may
 // hold) is written as U+FFFD, so the report still names the file.
 std::string reportTextOfPath(std::wstring_view path);
+
+}  // namespace quelbrant

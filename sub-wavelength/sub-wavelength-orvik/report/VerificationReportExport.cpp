@@ -7,6 +7,8 @@
 #include "json/DataFilePath.h"
 #include "report/VerificationReport.h"
 
+namespace quelbrant {
+
 std::string reportTextOfPath(std::wstring_view path)
 {
     try {
@@ -70,3 +72,5 @@ bool GratingSurface::export_verify_data(const std::wstring& filename)
     // A report that could not be written in full is no success.
     return listed && !out.fail();
 }
+
+}  // namespace quelbrant

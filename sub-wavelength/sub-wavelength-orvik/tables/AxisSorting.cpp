@@ -9,6 +9,8 @@
 #include "tables/TablePreparation.h"
 #include "tables/TableShape.h"
 
+namespace quelbrant {
+
 namespace {
 
 // Extents of a dense table seen as [position] x A1 x A2 x L x C, where C
@@ -111,3 +113,5 @@ void sortAngleAndWavelength(NdArrayComplex& R, NdArrayComplex& T, std::vector<do
     permuteGrid(R, rView, map0, map1, map2);
     permuteGrid(T, tView, map0, map1, map2);
 }
+
+}  // namespace quelbrant

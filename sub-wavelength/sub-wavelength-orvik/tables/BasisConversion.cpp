@@ -5,12 +5,13 @@
 #include <stdexcept>
 #include <string>
 
+#include "MathConstants.h"
 #include "tables/TableShape.h"
+
+namespace quelbrant {
 
 namespace {
 
-constexpr double TwoPi = 6.283185307179586;
-constexpr double Pi = 3.141592653589793;
 // Smallest |uz| a conversion divides by.
 constexpr double UzFloor = 1e-05;
 
@@ -227,3 +228,5 @@ void convertRTBetweenBases(NdArrayComplex& RT, const std::vector<double>& theta,
         }
     }
 }
+
+}  // namespace quelbrant

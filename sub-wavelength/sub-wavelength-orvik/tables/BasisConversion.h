@@ -20,6 +20,8 @@
 #include "GratingSurface.h"
 #include "NdArray.h"
 
+namespace quelbrant {
+
 // RT: dense table [position] x A1 x A2 x L x Nn x Nm x 2 x 2, converted in
 // place. theta/phi/lambda: the side's sorted axes (theta and phi in degrees
 // for POLAR, ux/uy for UNIT_VECTOR, kx/ky in 1/m otherwise); lambda in m.
@@ -49,3 +51,5 @@ void convertRTBetweenBases(NdArrayComplex& RT, const std::vector<double>& theta,
                            GratingSurface::AngleDefinition angleDef, double indexIn, double indexOut,
                            bool incidentFromUpper, double signOfOutputUz, bool convertSPtoXY,
                            const NdArrayReal* thetaPerWavelength = nullptr);
+
+}  // namespace quelbrant

@@ -8,6 +8,8 @@
 #include "GratingSurface.h"
 #include "tables/TableShape.h"
 
+namespace quelbrant {
+
 namespace {
 
 // Extents of a dense table seen as [grid node] x [order (n fastest)] x
@@ -137,3 +139,5 @@ bool GratingSurface::restore_Tpower_to_T00()
     rebuildInteractionTables();
     return true;
 }
+
+}  // namespace quelbrant

@@ -8,6 +8,8 @@
 
 #include "NdArray.h"
 
+namespace quelbrant {
+
 // Rewrites one half space's dense transmission table T from its reflection
 // table R. Both tables are [position] x A1 x A2 x L x Nn x Nm x PolOut x
 // PolIn (position only withPosition), R over the orders Rn x Rm, T over
@@ -34,3 +36,5 @@ bool moveTransmittedPowerToZerothOrder(const NdArrayComplex& R, const std::vecto
 bool fitsCmosRewrite(const NdArrayComplex& R, const std::vector<int>& Rn, const std::vector<int>& Rm,
                      const NdArrayComplex& T, const std::vector<int>& Tn, const std::vector<int>& Tm,
                      bool withPosition);
+
+}  // namespace quelbrant

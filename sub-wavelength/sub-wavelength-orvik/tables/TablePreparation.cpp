@@ -8,6 +8,8 @@
 #include "ErrorTable.h"
 #include "tables/TableShape.h"
 
+namespace quelbrant {
+
 namespace {
 
 const char* const OrderListMessage =
@@ -212,3 +214,5 @@ void validateDimensions(const NdArrayComplex& A, const std::vector<double>& nt, 
             "length of pos_x/pos_y/pos_rad/pos_pol/par_1/par_2.",
             false);
 }
+
+}  // namespace quelbrant

@@ -20,6 +20,8 @@
 
 #include "NdArray.h"
 
+namespace quelbrant {
+
 // Widest order range (nmax - nmin + 1, likewise for m) an order list may
 // span. Far beyond any physical grating; it keeps a corrupt list from
 // demanding gigabytes before a single value is read.
@@ -93,3 +95,5 @@ public:
 // Returns x sorted ascending, equal values in input order, and fills map so
 // that result[i] == x[map[i]].
 std::vector<double> stableSort(const std::vector<double>& x, std::vector<size_t>& map);
+
+}  // namespace quelbrant

@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <limits>
 
+namespace quelbrant {
+
 // Multiplies the extents in [first, last) into product. Returns false when
 // any partial product overflows size_t, even if a later zero extent would
 // bring the total back to 0: such a shape is never a real table.
@@ -22,3 +24,5 @@ bool checkedProduct(Iterator first, Iterator last, size_t& product)
     product = result;
     return true;
 }
+
+}  // namespace quelbrant

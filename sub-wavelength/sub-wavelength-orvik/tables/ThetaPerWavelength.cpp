@@ -3,9 +3,12 @@
 #include <cmath>
 #include <stdexcept>
 
+#include "MathConstants.h"
+
+namespace quelbrant {
+
 namespace {
 
-constexpr double Pi = 3.141592653589793;
 constexpr double ClipStepDegrees = 1e-8;
 
 }  // namespace
@@ -37,3 +40,5 @@ NdArrayReal thetaPerWavelength(const std::vector<double>& thetaDegrees, const st
     }
     return table;
 }
+
+}  // namespace quelbrant

@@ -9,6 +9,8 @@
 
 #include "NdArray.h"
 
+namespace quelbrant {
+
 // Table [theta index, wavelength index] in degrees for a sorted theta axis
 // (degrees) and wavelength axis. The reference is the mean of the reciprocals
 // of the first and last wavelength. Angles past grazing are clipped to +90 or
@@ -16,3 +18,5 @@
 // strictly ordered. The wavelength axis must not be empty (the caller rejects
 // such a file); an empty theta axis gives an empty table.
 NdArrayReal thetaPerWavelength(const std::vector<double>& thetaDegrees, const std::vector<double>& lambda);
+
+}  // namespace quelbrant
