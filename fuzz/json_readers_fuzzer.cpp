@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "FuzzSupport.h"
+#include "JsonReadersTesting.h"
 #include "json/GratingSchema.h"
 #include "json/JsonReaders.h"
 

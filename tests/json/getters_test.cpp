@@ -3,6 +3,7 @@
 #include <climits>
 #include <optional>
 
+#include "JsonReadersTesting.h"
 #include "grating_documents.h"
 #include "json/JsonReaders.h"
 #include "table_entries.h"

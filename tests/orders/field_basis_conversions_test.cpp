@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "ConversionFixtures.h"
+#include "FieldBasisConversionsTesting.h"
 #include "orders/FieldBasisConversions.h"
 
 using namespace quelbrant;

@@ -50,8 +50,4 @@ int getint(const std::string& name, const nlohmann::json& j, bool optional, int 
 void getdoublevector(std::vector<double>& result, const std::string& name, const nlohmann::json& j,
                      bool optional, const std::vector<double>& defaultValue);
 
-// A required list read by getdoublevector whose values must all be integers
-// that fit an int.
-void getintvector(std::vector<int>& result, const std::string& name, const nlohmann::json& j);
-
 }  // namespace quelbrant
