@@ -9,6 +9,10 @@
 #include "NdArray.h"
 #include "sub-wavelength-orvik.h"
 
+namespace quelbrant {
+struct PositionData;
+}
+
 struct HalfSpace {
     // Consecutive order numbers labelling the dense tables' order dimensions.
     std::vector<int> ordersRn, ordersRm, ordersTn, ordersTm;
@@ -27,10 +31,11 @@ struct HalfSpace {
 };
 
 // Reads, checks and prepares half space `side` (0 = lower, 1 = upper) of the
-// document. The surface supplies what is already loaded: its host-program
-// mode and its position data, against which the tables are checked.
-// requiredAngleDef is the form the other half space uses (A_NONE: no
-// constraint); both half spaces share one angle definition. Every failure is
-// thrown as an error-table index.
-HalfSpace loadHalfSpace(const nlohmann::json& root, int side, const GratingSurface& surface,
-                        GratingSurface::AngleDefinition requiredAngleDef);
+// document. hostProgramMode: the file is loaded for the host program (the
+// light-simulation host's per-side options are not read then). positions:
+// the file's position data, against which the tables are checked; nullptr
+// for a file without. requiredAngleDef is the form the other half space uses
+// (A_NONE: no constraint); both half spaces share one angle definition.
+// Every failure is thrown as an error-table index.
+HalfSpace loadHalfSpace(const nlohmann::json& root, int side, bool hostProgramMode,
+                        const quelbrant::PositionData* positions, GratingSurface::AngleDefinition requiredAngleDef);

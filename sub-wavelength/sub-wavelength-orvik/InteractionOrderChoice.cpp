@@ -1,16 +1,5 @@
 #include "InteractionOrderChoice.h"
 
-void PropagatingOrderList::clear()
-{
-    Ux.clear();
-    Uy.clear();
-    Uz.clear();
-    power.clear();
-    specOrDirac.clear();
-    ESOut.clear();
-    EPOut.clear();
-}
-
 double randomDrawLimit(bool lossless, double totalPower, double inPower, bool includeReflection,
                        bool includeTransmission)
 {

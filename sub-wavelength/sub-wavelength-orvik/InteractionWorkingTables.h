@@ -12,11 +12,11 @@
 // blocks. The dense tables stay the surface's data (report, GPU view, CMOS
 // rewrite); the copy is rebuilt whenever they change.
 //
-// The interpolation here gives bit for bit the results of
-// interpGratingOrders / interpGratingOrdersWithFrequencyDependentTheta: the
-// same brackets, weights and corner handling, and every entry summed over
-// the same nodes in the same order (wavelength, angle 2, angle 1, position
-// corner, outermost to innermost) from complex zero.
+// The interpolation here gives bit for bit the results of interpGratingOrders
+// on the dense tables: both locate the point with locateInterpolationStencil,
+// and every entry is summed over the same nodes in the same order
+// (wavelength, angle 2, angle 1, position corner, outermost to innermost)
+// from complex zero.
 
 #include <complex>
 #include <cstddef>
@@ -79,6 +79,11 @@ struct HalfSpaceGrid {
     const std::vector<double>* k2y = nullptr;
 };
 
+// Points grid's angle 1 at theta, one ascending theta column per wavelength
+// node of grid.lambda (extents [n-theta, n-wavelength]). Returns false and
+// leaves grid as it was when theta does not have that shape.
+bool useThetaPerWavelength(HalfSpaceGrid& grid, const NdArrayReal& theta);
+
 // True when table's extents match the axes and the position count of grid:
 // a few comparisons, cheap enough for every ray.
 bool tableExtentsMatchGrid(const OrderFastestTable& table, const HalfSpaceGrid& grid);
@@ -103,8 +108,11 @@ struct GridPoint {
 // the node's first entry in the dense table. With position data it also writes
 // the lattice vectors at the point to k1gk2g[0..5]. Returns false when the
 // point cannot be answered from the data (a coordinate not finite, or a hole
-// of the position grid); nothing is written then. grid must have passed
-// tableFitsGrid for the tables read with the stencil.
+// of the position grid); nothing is written then. Raises std::out_of_range,
+// before writing, when a corner's position number lies beyond grid.positions
+// or a lattice list. The axes of grid must match the tables read with the
+// stencil (tableExtentsMatchGrid). With verbose logging the point is logged;
+// the log only observes.
 bool locateInterpolationStencil(const HalfSpaceGrid& grid, const GridPoint& point, int no_interp,
                                 InterpolationStencil& stencil, double* k1gk2g);
 

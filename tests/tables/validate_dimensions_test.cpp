@@ -2,6 +2,7 @@
 
 #include <functional>
 
+#include "PositionData.h"
 #include "TablePreparation.h"
 #include "TablesTestSupport.h"
 
@@ -49,8 +50,12 @@ struct World {
 
     void validate()
     {
-        validateDimensions(table, nt, np, nl, nn, nm, position, k1x, k1y, k1n, k2x, k2y, k2n, indexMap, xr1,
-                           yp2);
+        quelbrant::PositionData positions;
+        positions.grid.indexMap = indexMap;
+        positions.grid.axis1 = xr1;
+        positions.grid.axis2 = yp2;
+        positions.lattice = {k1x, k1y, k2x, k2y, k1n, k2n};
+        validateDimensions(table, axesOf(nt, np, nl, nn, nm, position), position ? &positions : nullptr);
     }
 };
 
@@ -200,11 +205,6 @@ TEST(ValidateDimensions, PolarisationExtentsTwoByThreePassPopulationButNotValida
     EXPECT_EQ(dense.m_size, (std::vector<size_t>{1, 1, 1, 1, 1, 2, 3}));
 
     const std::vector<double> axis{0};
-    const std::vector<double> none;
-    expectFailure(
-        [&] {
-            validateDimensions(dense, axis, axis, axis, n, m, false, none, none, none, none, none, none,
-                               NdArrayInt{}, none, none);
-        },
-        ShapeMessage);
+    expectFailure([&] { validateDimensions(dense, axesOf(axis, axis, axis, n, m, false), nullptr); },
+                  ShapeMessage);
 }
