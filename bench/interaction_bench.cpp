@@ -386,8 +386,8 @@ void BM_ReferenceInterpolation_Grating2D_DenseTables(benchmark::State& state)
     for (auto _ : state) {
         const GridPoint& p = f.points[i];
         for (int table = 0; table < 2; ++table)
-            interpGratingOrders(table == 0 ? R : T, table == 0 ? Access::mR(s)[side] : Access::mT(s)[side], grid,
-                                p, k1gk2g, 0);
+            interpGratingOrders(table == 0 ? R : T, table == 0 ? Access::mR(s)[side] : Access::mT(s)[side],
+                                grid, p, k1gk2g, 0);
         benchmark::DoNotOptimize(R.data());
         benchmark::DoNotOptimize(T.data());
         if (++i == f.points.size())

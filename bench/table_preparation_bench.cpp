@@ -117,12 +117,8 @@ void BM_ConvertRTBetweenBases(benchmark::State& state)
     lattice.k1y = {0.0};
     lattice.k2x = {0.0};
     lattice.k2y = {lattice.k1x[0]};
-    quelbrant::DenseTableAxes axes;
-    axes.angle1 = &in.theta;
-    axes.angle2 = &in.phi;
-    axes.lambda = &in.lambda;
-    axes.nOrders = &n;
-    axes.mOrders = &m;
+    const quelbrant::DenseTableAxes axes =
+        quelbrant::denseTableAxes(in.theta, in.phi, in.lambda, n, m, false);
     bool toXY = true;
     for (auto _ : state) {
         convertRTBetweenBases(dense, axes, lattice, {GratingSurface::POLAR, 1.5, 1.0, false, 1.0}, toXY);

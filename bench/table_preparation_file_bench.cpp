@@ -63,20 +63,6 @@ FileTables readTables(const json& j)
     return f;
 }
 
-// The axes and order vectors of one table without position data.
-quelbrant::DenseTableAxes axesOf(const std::vector<double>& a1, const std::vector<double>& a2,
-                                 const std::vector<double>& lambda, const std::vector<int>& n,
-                                 const std::vector<int>& m)
-{
-    quelbrant::DenseTableAxes axes;
-    axes.angle1 = &a1;
-    axes.angle2 = &a2;
-    axes.lambda = &lambda;
-    axes.nOrders = &n;
-    axes.mOrders = &m;
-    return axes;
-}
-
 void BM_ParseGratingFile(benchmark::State& state)
 {
     if (fileText().empty()) {
@@ -111,16 +97,20 @@ void BM_PrepareGratingFileTables(benchmark::State& state)
                 constructOrderVectors(file.list[side][rt], n[side][rt], m[side][rt]);
                 populateRTMatrices(file.table[side][rt], n[side][rt], m[side][rt], file.list[side][rt],
                                    dense[side][rt], false);
-                validateDimensions(dense[side][rt], axesOf(a1, a2, lambda, n[side][rt], m[side][rt]), nullptr);
+                validateDimensions(dense[side][rt],
+                                   quelbrant::denseTableAxes(a1, a2, lambda, n[side][rt], m[side][rt], false),
+                                   nullptr);
             }
             sortAngleAndWavelength(dense[side][0], dense[side][1], a1, a2, lambda, false);
             const double nIn = side == 0 ? file.nLower : file.nUpper;
             const double nOther = side == 0 ? file.nUpper : file.nLower;
             const double sign = side == 0 ? 1.0 : -1.0;
-            convertRTBetweenBases(dense[side][0], axesOf(a1, a2, lambda, n[side][0], m[side][0]), lattice,
-                                  {GratingSurface::POLAR, nIn, nIn, side == 1, -sign}, true);
-            convertRTBetweenBases(dense[side][1], axesOf(a1, a2, lambda, n[side][1], m[side][1]), lattice,
-                                  {GratingSurface::POLAR, nIn, nOther, side == 1, sign}, true);
+            convertRTBetweenBases(dense[side][0],
+                                  quelbrant::denseTableAxes(a1, a2, lambda, n[side][0], m[side][0], false),
+                                  lattice, {GratingSurface::POLAR, nIn, nIn, side == 1, -sign}, true);
+            convertRTBetweenBases(dense[side][1],
+                                  quelbrant::denseTableAxes(a1, a2, lambda, n[side][1], m[side][1], false),
+                                  lattice, {GratingSurface::POLAR, nIn, nOther, side == 1, sign}, true);
         }
         benchmark::DoNotOptimize(dense);
     }

@@ -6,8 +6,8 @@
 #include <stdexcept>
 #include <string>
 
-#include "TablePreparation.h"
 #include "DenseTableShape.h"
+#include "TablePreparation.h"
 
 namespace {
 

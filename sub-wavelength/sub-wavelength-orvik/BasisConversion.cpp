@@ -113,8 +113,9 @@ void checkLabels(size_t extent, size_t labels, const char* what)
 }  // namespace
 
 void convertRTBetweenBases(NdArrayComplex& RT, const quelbrant::DenseTableAxes& axes,
-                           const LatticeVectorsPerPosition& lattice, const quelbrant::ConversionGeometry& geometry,
-                           bool convertSPtoXY, const NdArrayReal* thetaPerWavelength)
+                           const LatticeVectorsPerPosition& lattice,
+                           const quelbrant::ConversionGeometry& geometry, bool convertSPtoXY,
+                           const NdArrayReal* thetaPerWavelength)
 {
     if (!axes.complete())
         throw std::invalid_argument("convertRTBetweenBases: axes or order vectors missing");

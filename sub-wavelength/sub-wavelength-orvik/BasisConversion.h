@@ -56,5 +56,6 @@ struct ConversionGeometry {
 // a grid that is not polar or does not cover the first angle axis and the
 // wavelength axis; std::invalid_argument when axes are missing.
 void convertRTBetweenBases(NdArrayComplex& RT, const quelbrant::DenseTableAxes& axes,
-                           const LatticeVectorsPerPosition& lattice, const quelbrant::ConversionGeometry& geometry,
-                           bool convertSPtoXY, const NdArrayReal* thetaPerWavelength = nullptr);
+                           const LatticeVectorsPerPosition& lattice,
+                           const quelbrant::ConversionGeometry& geometry, bool convertSPtoXY,
+                           const NdArrayReal* thetaPerWavelength = nullptr);

@@ -19,4 +19,20 @@ struct DenseTableAxes {
     bool complete() const { return angle1 && angle2 && lambda && nOrders && mOrders; }
 };
 
+// The labels of a table, in the order of its dimensions, pointing at the
+// arguments.
+inline DenseTableAxes denseTableAxes(const std::vector<double>& angle1, const std::vector<double>& angle2,
+                                     const std::vector<double>& lambda, const std::vector<int>& nOrders,
+                                     const std::vector<int>& mOrders, bool withPosition)
+{
+    DenseTableAxes axes;
+    axes.angle1 = &angle1;
+    axes.angle2 = &angle2;
+    axes.lambda = &lambda;
+    axes.nOrders = &nOrders;
+    axes.mOrders = &mOrders;
+    axes.withPosition = withPosition;
+    return axes;
+}
+
 }  // namespace quelbrant

@@ -153,21 +153,33 @@ GratingSurface::GratingSurface(const wchar_t* filename, bool isLog, bool isVerbo
                 quelbrant::ConversionGeometry geometry;
             };
             const Conversion conversions[] = {
-                {mR[0], 0, m_list_orders_Rn[0], m_list_orders_Rm[0], {mAngleDef, mNLower, mNLower, false, -1.0}},
-                {mT[0], 0, m_list_orders_Tn[0], m_list_orders_Tm[0], {mAngleDef, mNLower, mNUpper, false, +1.0}},
-                {mR[1], 1, m_list_orders_Rn[1], m_list_orders_Rm[1], {mAngleDef, mNUpper, mNUpper, true, +1.0}},
-                {mT[1], 1, m_list_orders_Tn[1], m_list_orders_Tm[1], {mAngleDef, mNUpper, mNLower, true, -1.0}},
+                {mR[0],
+                 0,
+                 m_list_orders_Rn[0],
+                 m_list_orders_Rm[0],
+                 {mAngleDef, mNLower, mNLower, false, -1.0}},
+                {mT[0],
+                 0,
+                 m_list_orders_Tn[0],
+                 m_list_orders_Tm[0],
+                 {mAngleDef, mNLower, mNUpper, false, +1.0}},
+                {mR[1],
+                 1,
+                 m_list_orders_Rn[1],
+                 m_list_orders_Rm[1],
+                 {mAngleDef, mNUpper, mNUpper, true, +1.0}},
+                {mT[1],
+                 1,
+                 m_list_orders_Tn[1],
+                 m_list_orders_Tm[1],
+                 {mAngleDef, mNUpper, mNLower, true, -1.0}},
             };
             // A side with "f_conversion" holds each wavelength's data at the
             // angles of its theta-per-wavelength table (empty otherwise).
             for (const Conversion& c : conversions) {
-                quelbrant::DenseTableAxes axes;
-                axes.angle1 = &mThetaOrUxOrKx[c.side];
-                axes.angle2 = &mPhiOrUyOrKy[c.side];
-                axes.lambda = &mLambda[c.side];
-                axes.nOrders = &c.nn;
-                axes.mOrders = &c.nm;
-                axes.withPosition = mXyVarOrParScan;
+                const quelbrant::DenseTableAxes axes =
+                    quelbrant::denseTableAxes(mThetaOrUxOrKx[c.side], mPhiOrUyOrKy[c.side], mLambda[c.side],
+                                              c.nn, c.nm, mXyVarOrParScan);
                 convertRTBetweenBases(c.table, axes, lattice, c.geometry, convertSPtoXY, &mTheta[c.side]);
             }
         }

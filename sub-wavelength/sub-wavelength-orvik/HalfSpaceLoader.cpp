@@ -121,24 +121,21 @@ double readHalfSpace(const json& root, int side, bool hostProgramMode, bool hasP
 void validateTable(const NdArrayComplex& table, const HalfSpace& hs, const std::vector<int>& nn,
                    const std::vector<int>& nm, const quelbrant::PositionData* positions)
 {
-    quelbrant::DenseTableAxes axes;
-    axes.angle1 = &hs.axis1;
-    axes.angle2 = &hs.axis2;
-    axes.lambda = &hs.lambda;
-    axes.nOrders = &nn;
-    axes.mOrders = &nm;
-    axes.withPosition = positions != nullptr;
-    validateDimensions(table, axes, positions);
+    validateDimensions(table,
+                       quelbrant::denseTableAxes(hs.axis1, hs.axis2, hs.lambda, nn, nm, positions != nullptr),
+                       positions);
 }
 
 }  // namespace
 
-HalfSpace loadHalfSpace(const json& root, int side, bool hostProgramMode, const quelbrant::PositionData* positions,
+HalfSpace loadHalfSpace(const json& root, int side, bool hostProgramMode,
+                        const quelbrant::PositionData* positions,
                         GratingSurface::AngleDefinition requiredAngleDef)
 {
     const bool hasPositionData = positions != nullptr;
     HalfSpace hs;
-    const double fConversion = readHalfSpace(root, side, hostProgramMode, hasPositionData, requiredAngleDef, hs);
+    const double fConversion =
+        readHalfSpace(root, side, hostProgramMode, hasPositionData, requiredAngleDef, hs);
 
     validateTable(hs.R, hs, hs.ordersRn, hs.ordersRm, positions);
     validateTable(hs.T, hs, hs.ordersTn, hs.ordersTm, positions);

@@ -38,4 +38,5 @@ struct HalfSpace {
 // (A_NONE: no constraint); both half spaces share one angle definition.
 // Every failure is thrown as an error-table index.
 HalfSpace loadHalfSpace(const nlohmann::json& root, int side, bool hostProgramMode,
-                        const quelbrant::PositionData* positions, GratingSurface::AngleDefinition requiredAngleDef);
+                        const quelbrant::PositionData* positions,
+                        GratingSurface::AngleDefinition requiredAngleDef);

@@ -271,7 +271,7 @@ int RayInteraction::interpolate()
     if (mTables && mTables->usable[rd] && tableExtentsMatchGrid(mTables->R[rd], grid) &&
         tableExtentsMatchGrid(mTables->T[rd], grid)) {
         InterpolationStencil stencil;
-        if (!locateInterpolationStencil(grid, point, mNoInterp, stencil, k1gk2g.data()))
+        if (!locateInterpolationStencil(grid, point, mNoInterp, stencil, k1gk2g.data(), mVerbose))
             return -1;
         if (needR)
             interpolateAtStencil(mTables->R[rd], stencil, Rinterp);
@@ -285,9 +285,9 @@ int RayInteraction::interpolate()
     // tables, located the same way.
     int status = 0;
     if (needR)
-        status = interpGratingOrders(Rinterp, Access::mR(s)[rd], grid, point, k1gk2g, mNoInterp);
+        status = interpGratingOrders(Rinterp, Access::mR(s)[rd], grid, point, k1gk2g, mNoInterp, mVerbose);
     if (status == 0 && needT)
-        status = interpGratingOrders(Tinterp, Access::mT(s)[rd], grid, point, k1gk2g, mNoInterp);
+        status = interpGratingOrders(Tinterp, Access::mT(s)[rd], grid, point, k1gk2g, mNoInterp, mVerbose);
     return status;
 }
 

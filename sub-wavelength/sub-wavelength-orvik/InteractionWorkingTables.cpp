@@ -9,7 +9,6 @@
 #include "InterpolationSwitch.h"
 #include "PositionCorners.h"
 #include "TableStencil.h"
-#include "logger.h"
 
 namespace {
 
@@ -40,12 +39,7 @@ OrderFastestTable::OrderFastestTable(const NdArrayComplex& dense, bool withPosit
     // A ray needs at least one node to read.
     if (shape->elements() == 0)
         throw std::invalid_argument("working table: empty dimension");
-    mPositions = shape->positions;
-    mAngle1 = shape->angle1;
-    mAngle2 = shape->angle2;
-    mWavelengths = shape->wavelengths;
-    mNOrders = shape->nOrders;
-    mMOrders = shape->mOrders;
+    mShape = *shape;
 
     // Transpose [node + nodes * entry] into [entry + entries * node], tile by
     // tile.
@@ -105,7 +99,7 @@ bool tableFitsGrid(const OrderFastestTable& table, const HalfSpaceGrid& grid)
 }
 
 bool locateInterpolationStencil(const HalfSpaceGrid& grid, const GridPoint& point, int no_interp,
-                                InterpolationStencil& stencil, double* k1gk2g)
+                                InterpolationStencil& stencil, double* k1gk2g, bool logPoint)
 {
     const bool finitePoint =
         std::isfinite(point.angle1) && std::isfinite(point.angle2) && std::isfinite(point.lambda) &&
@@ -122,7 +116,7 @@ bool locateInterpolationStencil(const HalfSpaceGrid& grid, const GridPoint& poin
         checkCornerPositions(corners, grid);
         latticeVectorsAtCorners(corners, *grid.k1x, *grid.k1y, *grid.k2x, *grid.k2y, k1gk2g);
     }
-    if (getLogger().isVerbose())
+    if (logPoint)
         quelbrant::logInterpolationPoint(grid, point, k1gk2g, grid.withPosition ? &corners : nullptr);
 
     TableAxes axes;

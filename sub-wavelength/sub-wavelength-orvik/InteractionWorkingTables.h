@@ -22,6 +22,7 @@
 #include <cstddef>
 #include <vector>
 
+#include "DenseTableShape.h"
 #include "InterpolationStencil.h"
 #include "NdArray.h"
 
@@ -35,14 +36,14 @@ public:
     // extents.
     OrderFastestTable(const NdArrayComplex& dense, bool withPosition);
 
-    size_t positions() const { return mPositions; }
-    size_t angle1() const { return mAngle1; }
-    size_t angle2() const { return mAngle2; }
-    size_t wavelengths() const { return mWavelengths; }
-    size_t nOrders() const { return mNOrders; }
-    size_t mOrders() const { return mMOrders; }
-    size_t entries() const { return mNOrders * mMOrders * 4; }
-    size_t nodeCount() const { return mPositions * mAngle1 * mAngle2 * mWavelengths; }
+    size_t positions() const { return mShape.positions; }
+    size_t angle1() const { return mShape.angle1; }
+    size_t angle2() const { return mShape.angle2; }
+    size_t wavelengths() const { return mShape.wavelengths; }
+    size_t nOrders() const { return mShape.nOrders; }
+    size_t mOrders() const { return mShape.mOrders; }
+    size_t entries() const { return mShape.entries(); }
+    size_t nodeCount() const { return mShape.nodes(); }
     bool empty() const { return mValues.empty(); }
 
     // The entries of grid node `node` (the dense table's flat index of the
@@ -50,12 +51,7 @@ public:
     const std::complex<double>* node(size_t node) const { return mValues.data() + node * entries(); }
 
 private:
-    size_t mPositions = 1;
-    size_t mAngle1 = 0;
-    size_t mAngle2 = 0;
-    size_t mWavelengths = 0;
-    size_t mNOrders = 0;
-    size_t mMOrders = 0;
+    quelbrant::DenseTableShape mShape;
     std::vector<std::complex<double>> mValues;
 };
 
@@ -111,10 +107,11 @@ struct GridPoint {
 // of the position grid); nothing is written then. Raises std::out_of_range,
 // before writing, when a corner's position number lies beyond grid.positions
 // or a lattice list. The axes of grid must match the tables read with the
-// stencil (tableExtentsMatchGrid). With verbose logging the point is logged;
-// the log only observes.
+// stencil (tableExtentsMatchGrid). logPoint (the caller's verbose flag, so
+// that quiet rays pay no second look at the logger) writes the located point
+// to the log; the log only observes.
 bool locateInterpolationStencil(const HalfSpaceGrid& grid, const GridPoint& point, int no_interp,
-                                InterpolationStencil& stencil, double* k1gk2g);
+                                InterpolationStencil& stencil, double* k1gk2g, bool logPoint = false);
 
 // result = the stencil's weighted sum of table's nodes, extents
 // [Nn, Nm, 2, 2] (the caller's storage is reused).

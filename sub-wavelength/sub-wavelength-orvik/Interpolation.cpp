@@ -37,14 +37,14 @@ quelbrant::DenseTableShape checkTableShape(const NdArrayComplex& G, const HalfSp
 }  // namespace
 
 int interpGratingOrders(NdArrayComplex& result, const NdArrayComplex& G, const HalfSpaceGrid& grid,
-                        const GridPoint& point, std::vector<double>& k1gk2g, int no_interp)
+                        const GridPoint& point, std::vector<double>& k1gk2g, int no_interp, bool logPoint)
 {
     if (k1gk2g.size() < 6)
         throw std::out_of_range("InterpGrating: k1gk2g needs six values");
     const quelbrant::DenseTableShape shape = checkTableShape(G, grid);
 
     InterpolationStencil stencil;
-    if (!locateInterpolationStencil(grid, point, no_interp, stencil, k1gk2g.data()))
+    if (!locateInterpolationStencil(grid, point, no_interp, stencil, k1gk2g.data(), logPoint))
         return -1;
 
     result.m_size.resize(4);

@@ -53,6 +53,7 @@ double triangle_area(std::vector<double> v1, std::vector<double> v2);
 // untouched. Raises std::out_of_range before anything is written when the
 // table is empty or its shape disagrees with the grid (angle 1 missing
 // included), or when the index map names a position beyond the table or the
-// lattice lists.
+// lattice lists. logPoint: as for locateInterpolationStencil.
 int interpGratingOrders(NdArrayComplex& result, const NdArrayComplex& G, const HalfSpaceGrid& grid,
-                        const GridPoint& point, std::vector<double>& k1gk2g, int no_interp);
+                        const GridPoint& point, std::vector<double>& k1gk2g, int no_interp,
+                        bool logPoint = false);

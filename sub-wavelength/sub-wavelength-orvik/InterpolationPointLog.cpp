@@ -28,7 +28,8 @@ std::ostream& operator<<(std::ostream& out, const CornerLine& line)
 void logInterpolationPoint(const HalfSpaceGrid& grid, const GridPoint& point, const double* k1gk2g,
                            const PositionCorners* corners)
 {
-    LogDebug("InterpGrating() - theta, phi, wavelength: ", point.angle1, ",", point.angle2, ",", point.lambda);
+    LogDebug("InterpGrating() - theta, phi, wavelength: ", point.angle1, ",", point.angle2, ",",
+             point.lambda);
     LogDebug("InterpGrating() - k1gk2g: ", k1gk2g[0], ",", k1gk2g[1], ",", k1gk2g[2], ",", k1gk2g[3], ",",
              k1gk2g[4], ",", k1gk2g[5]);
     LogDebug("InterpGrating() - mXyVarOrParScan: ", corners ? "Yes" : "No");

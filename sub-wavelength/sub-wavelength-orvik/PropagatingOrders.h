@@ -52,9 +52,9 @@ struct OrderFamilyInputs {
     double kMaterial = 0.0;  // wave number of the medium the orders travel in (rad/m)
     double kInx = 0.0;       // in-plane wave vector of the incident ray (rad/m)
     double kIny = 0.0;
-    double zDirSign = 1.0;     // sign of the outgoing direction's z
-    bool specular = false;     // the (0, 0) order is marked 1 instead of 6
-    bool tableInXY = false;    // the table holds X/Y components, converted to S/P of each order
+    double zDirSign = 1.0;   // sign of the outgoing direction's z
+    bool specular = false;   // the (0, 0) order is marked 1 instead of 6
+    bool tableInXY = false;  // the table holds X/Y components, converted to S/P of each order
 };
 
 // Returns the family's propagating orders, m-major (all n for the first m,

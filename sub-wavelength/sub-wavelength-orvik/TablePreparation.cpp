@@ -5,9 +5,9 @@
 #include <stdexcept>
 #include <string>
 
+#include "DenseTableShape.h"
 #include "ErrorTable.h"
 #include "PositionData.h"
-#include "DenseTableShape.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <iomanip>
 #include <stdexcept>
 
-#include "MathConstants.h"
 #include "DenseTableShape.h"
+#include "MathConstants.h"
 
 // Layout notes. Every line ends in '\n' rather than std::endl: the report
 // can run to millions of lines and a flush per line would cost a system call
@@ -48,7 +48,8 @@ public:
     {
         if (!quelbrant::hasDenseLayout(table.m_size, withPosition))
             throw std::out_of_range("report: a table does not have the dense layout");
-        const std::optional<quelbrant::DenseTableShape> shape = quelbrant::denseTableShape(table, withPosition);
+        const std::optional<quelbrant::DenseTableShape> shape =
+            quelbrant::denseTableShape(table, withPosition);
         if (!shape)
             throw std::out_of_range("report: a table holds fewer elements than its extents");
         mChannelStride = shape->elements() / 4;

@@ -230,6 +230,8 @@ TEST(WorkingTables, VerboseAndQuietTracesAgree)
                              "ask_specific_order =,True",
                              "lossless_specific_order =,False",
                              "Position data (pos_x, pos_y) are defined.",
+                             "InterpGrating() - theta, phi, wavelength: ",
+                             "InterpGrating() - widx, pidx, mK1Gxv2, mK1Gyv2, mK2Gxv2, mK2Gyv2:",
                              "=== After interpolation of wavelength, theta, phi ===",
                              "mR[0].size() = 10,5,4,3,3,3,2,2,",
                              "Rinterp.m_size.size() = 4: 3,3,2,2,",

@@ -9,7 +9,6 @@
 #include <utility>
 #include <vector>
 
-#include "DenseTableAxes.h"
 #include "ErrorTable.h"
 #include "NdArray.h"
 
@@ -41,21 +40,6 @@ inline size_t product(const std::vector<size_t>& extents)
     for (size_t e : extents)
         n *= e;
     return n;
-}
-
-// The axes and order vectors of one dense table, pointing at the arguments.
-inline quelbrant::DenseTableAxes axesOf(const std::vector<double>& a1, const std::vector<double>& a2,
-                                        const std::vector<double>& lambda, const std::vector<int>& n,
-                                        const std::vector<int>& m, bool withPosition)
-{
-    quelbrant::DenseTableAxes axes;
-    axes.angle1 = &a1;
-    axes.angle2 = &a2;
-    axes.lambda = &lambda;
-    axes.nOrders = &n;
-    axes.mOrders = &m;
-    axes.withPosition = withPosition;
-    return axes;
 }
 
 // An order list of K x 2: column 0 the n values, column 1 the m values.

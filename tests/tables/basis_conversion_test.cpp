@@ -350,7 +350,8 @@ TEST(BasisConversion, AnEmptyPerWavelengthThetaTableChangesNothing)
             convert(plain, g, Orders, Orders, lat, false, kind, true);
             NdArrayComplex withEmpty = original;
             const NdArrayReal empty;
-            convertWith(withEmpty, g.a1, g.a2, g.lambda, Orders, Orders, false, lat, g.def, kind, true, &empty);
+            convertWith(withEmpty, g.a1, g.a2, g.lambda, Orders, Orders, false, lat, g.def, kind, true,
+                        &empty);
             ASSERT_EQ(plain.size(), withEmpty.size());
             EXPECT_EQ(std::memcmp(plain.data(), withEmpty.data(), plain.size() * sizeof(C)), 0);
         }
@@ -384,7 +385,8 @@ TEST(BasisConversion, MalformedPerWavelengthThetaTablesAreRejected)
         SCOPED_TRACE(c.name);
         NdArrayComplex t = randomTable(Layout{0}.extents(c.grid, 3, 3), 9);
         const NdArrayComplex before = t;
-        EXPECT_THROW(convertWith(t, c.grid.a1, c.grid.a2, c.grid.lambda, Orders, Orders, false, lat, c.grid.def, kind, true, &c.theta),
+        EXPECT_THROW(convertWith(t, c.grid.a1, c.grid.a2, c.grid.lambda, Orders, Orders, false, lat,
+                                 c.grid.def, kind, true, &c.theta),
                      std::out_of_range);
         EXPECT_EQ(t, before);
     }

@@ -100,14 +100,10 @@ Sample prepareSample(const std::string& name)
         positions.lattice = {s.k1x, s.k1y, s.k2x, s.k2y, s.k1n, s.k2n};
         for (NdArrayComplex* t : {&d.R, &d.T}) {
             const bool isR = t == &d.R;
-            quelbrant::DenseTableAxes axes;
-            axes.angle1 = &d.a1;
-            axes.angle2 = &d.a2;
-            axes.lambda = &d.lambda;
-            axes.nOrders = isR ? &d.Rn : &d.Tn;
-            axes.mOrders = isR ? &d.Rm : &d.Tm;
-            axes.withPosition = s.position;
-            validateDimensions(*t, axes, s.position ? &positions : nullptr);
+            validateDimensions(*t,
+                               quelbrant::denseTableAxes(d.a1, d.a2, d.lambda, isR ? d.Rn : d.Tn,
+                                                         isR ? d.Rm : d.Tm, s.position),
+                               s.position ? &positions : nullptr);
         }
         sortAngleAndWavelength(d.R, d.T, d.a1, d.a2, d.lambda, s.position);
     }
@@ -168,19 +164,15 @@ std::vector<KindArgs> loaderCalls(Sample& s)
 void convert(Sample& s, const KindArgs& c, bool toXY)
 {
     const Side& d = *c.side;
-    quelbrant::DenseTableAxes axes;
-    axes.angle1 = &d.a1;
-    axes.angle2 = &d.a2;
-    axes.lambda = &d.lambda;
-    axes.nOrders = c.n;
-    axes.mOrders = c.m;
-    axes.withPosition = s.position;
+    const quelbrant::DenseTableAxes axes =
+        quelbrant::denseTableAxes(d.a1, d.a2, d.lambda, *c.n, *c.m, s.position);
     LatticeVectorsPerPosition lattice;
     lattice.k1x = s.k1x;
     lattice.k1y = s.k1y;
     lattice.k2x = s.k2x;
     lattice.k2y = s.k2y;
-    convertRTBetweenBases(*c.table, axes, lattice, {d.def, c.indexIn, c.indexOut, c.fromUpper, c.signOut}, toXY);
+    convertRTBetweenBases(*c.table, axes, lattice, {d.def, c.indexIn, c.indexOut, c.fromUpper, c.signOut},
+                          toXY);
 }
 
 const char* const Samples[] = {"bare-interface.json",       "grating-1d.json",

@@ -17,9 +17,9 @@ struct ShapeCase {
     std::vector<size_t> extents;
     std::optional<size_t> count;  // nothing: no table has these extents
     bool withPosition;
-    size_t held;             // elements the table actually holds
-    bool dense;              // denseTableShape accepts it
-    size_t denseNodes = 0;   // and then these
+    size_t held;            // elements the table actually holds
+    bool dense;             // denseTableShape accepts it
+    size_t denseNodes = 0;  // and then these
     size_t denseEntries = 0;
 };
 

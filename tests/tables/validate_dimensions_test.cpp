@@ -55,7 +55,8 @@ struct World {
         positions.grid.axis1 = xr1;
         positions.grid.axis2 = yp2;
         positions.lattice = {k1x, k1y, k2x, k2y, k1n, k2n};
-        validateDimensions(table, axesOf(nt, np, nl, nn, nm, position), position ? &positions : nullptr);
+        validateDimensions(table, quelbrant::denseTableAxes(nt, np, nl, nn, nm, position),
+                           position ? &positions : nullptr);
     }
 };
 
@@ -205,6 +206,7 @@ TEST(ValidateDimensions, PolarisationExtentsTwoByThreePassPopulationButNotValida
     EXPECT_EQ(dense.m_size, (std::vector<size_t>{1, 1, 1, 1, 1, 2, 3}));
 
     const std::vector<double> axis{0};
-    expectFailure([&] { validateDimensions(dense, axesOf(axis, axis, axis, n, m, false), nullptr); },
-                  ShapeMessage);
+    expectFailure(
+        [&] { validateDimensions(dense, quelbrant::denseTableAxes(axis, axis, axis, n, m, false), nullptr); },
+        ShapeMessage);
 }
