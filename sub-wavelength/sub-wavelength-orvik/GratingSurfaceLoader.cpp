@@ -152,27 +152,14 @@ GratingSurface::GratingSurface(const wchar_t* filename, bool isLog, bool isVerbo
                 const std::vector<int>& nm;
                 quelbrant::ConversionGeometry geometry;
             };
+            const auto geometry = [&](double indexIn, double indexOut, bool fromUpper, double signOut) {
+                return quelbrant::ConversionGeometry{mAngleDef, indexIn, indexOut, fromUpper, signOut};
+            };
             const Conversion conversions[] = {
-                {mR[0],
-                 0,
-                 m_list_orders_Rn[0],
-                 m_list_orders_Rm[0],
-                 {mAngleDef, mNLower, mNLower, false, -1.0}},
-                {mT[0],
-                 0,
-                 m_list_orders_Tn[0],
-                 m_list_orders_Tm[0],
-                 {mAngleDef, mNLower, mNUpper, false, +1.0}},
-                {mR[1],
-                 1,
-                 m_list_orders_Rn[1],
-                 m_list_orders_Rm[1],
-                 {mAngleDef, mNUpper, mNUpper, true, +1.0}},
-                {mT[1],
-                 1,
-                 m_list_orders_Tn[1],
-                 m_list_orders_Tm[1],
-                 {mAngleDef, mNUpper, mNLower, true, -1.0}},
+                {mR[0], 0, m_list_orders_Rn[0], m_list_orders_Rm[0], geometry(mNLower, mNLower, false, -1.0)},
+                {mT[0], 0, m_list_orders_Tn[0], m_list_orders_Tm[0], geometry(mNLower, mNUpper, false, +1.0)},
+                {mR[1], 1, m_list_orders_Rn[1], m_list_orders_Rm[1], geometry(mNUpper, mNUpper, true, +1.0)},
+                {mT[1], 1, m_list_orders_Tn[1], m_list_orders_Tm[1], geometry(mNUpper, mNLower, true, -1.0)},
             };
             // A side with "f_conversion" holds each wavelength's data at the
             // angles of its theta-per-wavelength table (empty otherwise).
