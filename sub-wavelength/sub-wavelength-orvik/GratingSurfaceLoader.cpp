@@ -106,9 +106,14 @@ GratingSurface::GratingSurface(const wchar_t* filename, bool isLog, bool isVerbo
         } catch (...) {
         }
 
+        HalfSpace halves[2];
+        for (int side = 0; side < 2; ++side)
+            halves[side] = loadHalfSpace(j, side, isCallByTaldo, positions ? &*positions : nullptr,
+                                         side == 0 ? A_NONE : halves[0].angleDef);
+        const PolarisationBasisSettings bases = readPolarisationBasisSettings(j);
+        mInterpInXY = interpolateInXY(bases.interpFlag, halves);
         for (int side = 0; side < 2; ++side) {
-            HalfSpace hs = loadHalfSpace(j, side, isCallByTaldo, positions ? &*positions : nullptr,
-                                         side == 0 ? A_NONE : mAngleDef);
+            HalfSpace& hs = halves[side];
             m_list_orders_Rn[side] = std::move(hs.ordersRn);
             m_list_orders_Rm[side] = std::move(hs.ordersRm);
             m_list_orders_Tn[side] = std::move(hs.ordersTn);
@@ -124,9 +129,6 @@ GratingSurface::GratingSurface(const wchar_t* filename, bool isLog, bool isVerbo
             mSpecularR[side] = hs.specularR;
             mSpecularT[side] = hs.specularT;
         }
-
-        const PolarisationBasisSettings bases = readPolarisationBasisSettings(j);
-        mInterpInXY = interpolateInXY(bases.interpFlag, *this);
 
         const bool mustConvert =
             (mInterpInXY && bases.dataBasis == 1) || (!mInterpInXY && bases.dataBasis == 2);
