@@ -6,7 +6,6 @@
 #include <cmath>
 #include <complex>
 #include <random>
-#include <utility>
 #include <vector>
 
 #include "FresnelFallback.h"
@@ -152,7 +151,7 @@ void BM_ConstructAllOrders(benchmark::State& state)
     list.EPOut.reserve(49);
     for (auto _ : state) {
         list.clear();
-        list = constructAllOrders(family, std::move(list));
+        constructAllOrders(family, list);
         benchmark::DoNotOptimize(list.Ux.data());
     }
     state.counters["orders"] = static_cast<double>(list.size());

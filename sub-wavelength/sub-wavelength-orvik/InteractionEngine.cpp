@@ -10,7 +10,6 @@
 #include <cmath>
 #include <complex>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "ErrorTable.h"
@@ -333,8 +332,7 @@ void RayInteraction::buildFamily(bool reflected, bool singleOrder)
     family.zDirSign = reflected ? -std::copysign(1.0, dirZ) : std::copysign(1.0, dirZ);
     family.specular = (reflected ? Access::mSpecularR(s) : Access::mSpecularT(s))[rd];
     family.tableInXY = Access::mInterpInXY(s);
-    // The scratch list lends its buffers and takes them back.
-    mScratch.orders = constructAllOrders(family, std::move(mScratch.orders));
+    constructAllOrders(family, mScratch.orders);
 }
 
 // All orders of the included families (reflected first), or only the

@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <stdexcept>
-#include <utility>
 
 #include "FieldBasisConversions.h"
 #include "logger.h"
@@ -67,10 +66,12 @@ void reduceToSingleOrder(NdArrayComplex& Ginterp, const std::vector<int>& n, con
 
 PropagatingOrderList constructAllOrders(const OrderFamilyInputs& family)
 {
-    return constructAllOrders(family, PropagatingOrderList());
+    PropagatingOrderList orders;
+    constructAllOrders(family, orders);
+    return orders;
 }
 
-PropagatingOrderList constructAllOrders(const OrderFamilyInputs& family, PropagatingOrderList&& orders)
+PropagatingOrderList& constructAllOrders(const OrderFamilyInputs& family, PropagatingOrderList& orders)
 {
     if (!family.table || !family.n || !family.m || !family.k1gk2g)
         throw std::invalid_argument("constructAllOrders: the family lacks its table, order lists or lattice");
@@ -98,7 +99,7 @@ PropagatingOrderList constructAllOrders(const OrderFamilyInputs& family, Propaga
         mFirst = mLast = findpos(m, 0);
     if (nFirst < 0 || nLast < 0 || mFirst < 0 || mLast < 0) {
         Log("Error:, In constructAllOrders,Can't find any orders that match");
-        return std::move(orders);
+        return orders;
     }
     if (!matchesLists(RT, n, m))
         throw std::out_of_range("constructAllOrders: table does not match the order lists");
@@ -136,5 +137,5 @@ PropagatingOrderList constructAllOrders(const OrderFamilyInputs& family, Propaga
             orders.EPOut.push_back(E2 / amplitude);
         }
     }
-    return std::move(orders);
+    return orders;
 }

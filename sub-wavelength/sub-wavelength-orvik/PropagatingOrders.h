@@ -58,14 +58,15 @@ struct OrderFamilyInputs {
 };
 
 // Returns the family's propagating orders, m-major (all n for the first m,
-// then the next m), appended to `orders` when given. A caller that hands its
-// list in and takes the result back keeps its buffers, so a warm ray path
-// allocates nothing; on a throw the list handed in is left as it was.
+// then the next m). The second form appends them to `orders` and returns
+// that list: the ray path builds into its scratch list, whose buffers a warm
+// thread already has, so it allocates nothing. On a throw nothing has been
+// appended.
 //
 // An order propagates when ux^2 + uy^2 < 1 strictly and carries a finite,
 // positive power. Non-finite inputs therefore build no order rather than
 // orders with NaN directions or fields. Throws std::out_of_range when the
 // table or k1gk2g do not have the extents above, and std::invalid_argument
 // when an input is missing.
-PropagatingOrderList constructAllOrders(const OrderFamilyInputs& family, PropagatingOrderList&& orders);
 PropagatingOrderList constructAllOrders(const OrderFamilyInputs& family);
+PropagatingOrderList& constructAllOrders(const OrderFamilyInputs& family, PropagatingOrderList& orders);

@@ -3,7 +3,6 @@
 #include <cmath>
 #include <complex>
 #include <limits>
-#include <utility>
 #include <vector>
 
 #include "PropagatingOrders.h"
@@ -80,7 +79,7 @@ TEST(ReduceToSingleOrder, RejectsATableThatDoesNotFitTheLists)
 }
 
 // The list one or more constructAllOrders calls build, each appending to
-// what the earlier ones returned.
+// what the earlier ones built.
 struct Orders : PropagatingOrderList {
     void build(double k, double kInx, double kIny, const std::vector<double>& k1gk2g,
                const std::vector<int>& n, const std::vector<int>& m, const NdArrayComplex& RT, double zSign,
@@ -97,8 +96,7 @@ struct Orders : PropagatingOrderList {
         family.zDirSign = zSign;
         family.specular = specular;
         family.tableInXY = inXY;
-        PropagatingOrderList& list = *this;
-        list = constructAllOrders(family, std::move(list));
+        constructAllOrders(family, *this);
     }
 };
 
