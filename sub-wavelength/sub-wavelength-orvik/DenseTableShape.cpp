@@ -1,30 +1,6 @@
 #include "DenseTableShape.h"
 
-#include <limits>
-
 namespace quelbrant {
-
-std::optional<size_t> tableElementCount(const size_t* first, const size_t* last)
-{
-    size_t nonZeroProduct = 1;
-    bool hasZero = false;
-    for (; first != last; ++first) {
-        const size_t extent = *first;
-        if (extent == 0) {
-            hasZero = true;
-            continue;
-        }
-        if (nonZeroProduct > std::numeric_limits<size_t>::max() / extent)
-            return std::nullopt;
-        nonZeroProduct *= extent;
-    }
-    return hasZero ? 0 : nonZeroProduct;
-}
-
-std::optional<size_t> tableElementCount(const std::vector<size_t>& extents)
-{
-    return tableElementCount(extents.data(), extents.data() + extents.size());
-}
 
 bool extentsDescribe(const std::vector<size_t>& extents, size_t elements)
 {

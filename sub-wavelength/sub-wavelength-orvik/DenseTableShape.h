@@ -12,6 +12,7 @@
 // (interpolation, the ray path's working copy) refuse it themselves.
 
 #include <cstddef>
+#include <limits>
 #include <optional>
 #include <vector>
 
@@ -20,9 +21,29 @@
 namespace quelbrant {
 
 // Number of elements of a table with the extents [first, last), or nothing
-// when the shape is not valid (see above).
-std::optional<size_t> tableElementCount(const size_t* first, const size_t* last);
-std::optional<size_t> tableElementCount(const std::vector<size_t>& extents);
+// when the shape is not valid (see above). Inline: the ray path checks the
+// shape of every interpolated table with it.
+inline std::optional<size_t> tableElementCount(const size_t* first, const size_t* last)
+{
+    size_t nonZeroProduct = 1;
+    bool hasZero = false;
+    for (; first != last; ++first) {
+        const size_t extent = *first;
+        if (extent == 0) {
+            hasZero = true;
+            continue;
+        }
+        if (nonZeroProduct > std::numeric_limits<size_t>::max() / extent)
+            return std::nullopt;
+        nonZeroProduct *= extent;
+    }
+    return hasZero ? 0 : nonZeroProduct;
+}
+
+inline std::optional<size_t> tableElementCount(const std::vector<size_t>& extents)
+{
+    return tableElementCount(extents.data(), extents.data() + extents.size());
+}
 
 // True when the extents form a valid shape of exactly `elements` elements.
 bool extentsDescribe(const std::vector<size_t>& extents, size_t elements);
