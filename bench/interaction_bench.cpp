@@ -383,16 +383,13 @@ void BM_ReferenceInterpolation_Grating2D_DenseTables(benchmark::State& state)
     const size_t side = f.side;
     NdArrayComplex R, T;
     std::vector<double> k1gk2g(6, 0.0);
+    const HalfSpaceGrid grid = halfSpaceGrid(s, side);
     size_t i = 0;
     for (auto _ : state) {
         const GridPoint& p = f.points[i];
         for (int table = 0; table < 2; ++table)
             interpGratingOrders(table == 0 ? R : T, table == 0 ? Access::mR(s)[side] : Access::mT(s)[side],
-                                Access::mThetaOrUxOrKx(s)[side], p.angle1, Access::mPhiOrUyOrKy(s)[side],
-                                p.angle2, Access::mLambda(s)[side], p.lambda, true, Access::mIndexMap(s),
-                                Access::mXOrRadOrPar1(s), p.first, Access::mYOrPolOrPar2(s), p.second, k1gk2g,
-                                Access::mK1Gxv2(s), Access::mK1Gyv2(s), Access::mK2Gxv2(s),
-                                Access::mK2Gyv2(s), 0);
+                                grid, p, k1gk2g, 0);
         benchmark::DoNotOptimize(R.data());
         benchmark::DoNotOptimize(T.data());
         if (++i == f.points.size())

@@ -79,11 +79,30 @@ void interpolate(benchmark::State& state, bool position, bool small = false)
     std::uniform_real_distribution<double> u(0.0, 1.0);
     NdArrayComplex result;
     std::vector<double> k1gk2g(6, 0.0);
+    HalfSpaceGrid grid;
+    grid.angle1Nodes = side.theta.data();
+    grid.angle1Length = side.theta.size();
+    grid.angle2 = &side.phi;
+    grid.lambda = &side.lambda;
+    grid.withPosition = side.withPosition;
+    if (side.withPosition) {
+        grid.positions = side.G.m_size[0];
+        grid.indexMap = &side.indexMap;
+        grid.X = &side.X;
+        grid.Y = &side.Y;
+        grid.k1x = &side.k1x;
+        grid.k1y = &side.k1y;
+        grid.k2x = &side.k2x;
+        grid.k2y = &side.k2y;
+    }
     for (auto _ : state) {
-        const int rc = interpGratingOrders(result, side.G, side.theta, 85.0 * u(rng), side.phi,
-                                           180.0 * u(rng), side.lambda, 400e-9 + 360e-9 * u(rng),
-                                           side.withPosition, side.indexMap, side.X, 4e-3 * u(rng), side.Y,
-                                           4e-3 * u(rng), k1gk2g, side.k1x, side.k1y, side.k2x, side.k2y, 0);
+        GridPoint point;
+        point.angle1 = 85.0 * u(rng);
+        point.angle2 = 180.0 * u(rng);
+        point.lambda = 400e-9 + 360e-9 * u(rng);
+        point.first = 4e-3 * u(rng);
+        point.second = 4e-3 * u(rng);
+        const int rc = interpGratingOrders(result, side.G, grid, point, k1gk2g, 0);
         benchmark::DoNotOptimize(rc);
         benchmark::DoNotOptimize(result.data());
     }
@@ -118,21 +137,26 @@ void BM_ConstructAllOrders(benchmark::State& state)
     const std::vector<double> lattice = {2 * 3.141592653589793 / 1e-6,   0.0,
                                          2 * 3.141592653589793 / 1e-6,   0.0,
                                          2 * 3.141592653589793 / 1.2e-6, 2 * 3.141592653589793 / 1.2e-6};
-    std::vector<double> Ux, Uy, Uz, power;
-    std::vector<int> code;
-    std::vector<Complex> ES, EP;
-    for (auto* v : {&Ux, &Uy, &Uz, &power})
+    OrderFamilyInputs family;
+    family.table = &RT;
+    family.n = &orders;
+    family.m = &orders;
+    family.k1gk2g = &lattice;
+    family.kMaterial = k;
+    family.kInx = std::sin(0.35) * k;
+    family.specular = true;
+    PropagatingOrderList list;
+    for (auto* v : {&list.Ux, &list.Uy, &list.Uz, &list.power})
         v->reserve(49);
-    code.reserve(49);
-    ES.reserve(49);
-    EP.reserve(49);
+    list.specOrDirac.reserve(49);
+    list.ESOut.reserve(49);
+    list.EPOut.reserve(49);
     for (auto _ : state) {
-        Ux.clear(), Uy.clear(), Uz.clear(), power.clear(), code.clear(), ES.clear(), EP.clear();
-        constructAllOrders(Ux, Uy, Uz, power, code, ES, EP, k, std::sin(0.35) * k, 0.0, lattice, orders,
-                           orders, RT, 1.0, true, false);
-        benchmark::DoNotOptimize(Ux.data());
+        list.clear();
+        constructAllOrders(family, list);
+        benchmark::DoNotOptimize(list.Ux.data());
     }
-    state.counters["orders"] = static_cast<double>(Ux.size());
+    state.counters["orders"] = static_cast<double>(list.size());
 }
 BENCHMARK(BM_ConstructAllOrders);
 

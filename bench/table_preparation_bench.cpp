@@ -114,11 +114,16 @@ void BM_ConvertRTBetweenBases(benchmark::State& state)
     NdArrayComplex& dense = d.dense;
     const std::vector<int>& n = d.n;
     const std::vector<int>& m = d.m;
-    const std::vector<double> k1x{2 * 3.141592653589793 / 2e-6}, k1y{0.0}, k2x{0.0}, k2y{k1x[0]};
+    LatticeVectorsPerPosition lattice;
+    lattice.k1x = {2 * 3.141592653589793 / 2e-6};
+    lattice.k1y = {0.0};
+    lattice.k2x = {0.0};
+    lattice.k2y = {lattice.k1x[0]};
+    const quelbrant::DenseTableAxes axes =
+        quelbrant::denseTableAxes(in.theta, in.phi, in.lambda, n, m, false);
     bool toXY = true;
     for (auto _ : state) {
-        convertRTBetweenBases(dense, in.theta, in.phi, in.lambda, n, m, false, k1x, k1y, k2x, k2y,
-                              GratingSurface::POLAR, 1.5, 1.0, false, 1.0, toXY);
+        convertRTBetweenBases(dense, axes, lattice, {GratingSurface::POLAR, 1.5, 1.0, false, 1.0}, toXY);
         toXY = !toXY;  // alternate so the values stay bounded
     }
 }

@@ -86,7 +86,11 @@ void BM_PrepareGratingFileTables(benchmark::State& state)
         return;
     }
     FileTables file = readTables(json::parse(fileText()));
-    const std::vector<double> none, k1x{file.k1[0]}, k1y{file.k1[1]}, k2x{file.k2[0]}, k2y{file.k2[1]};
+    LatticeVectorsPerPosition lattice;
+    lattice.k1x = {file.k1[0]};
+    lattice.k1y = {file.k1[1]};
+    lattice.k2x = {file.k2[0]};
+    lattice.k2y = {file.k2[1]};
     for (auto _ : state) {
         NdArrayComplex dense[2][2];
         std::vector<int> n[2][2], m[2][2];
@@ -96,17 +100,20 @@ void BM_PrepareGratingFileTables(benchmark::State& state)
                 constructOrderVectors(file.list[side][rt], n[side][rt], m[side][rt]);
                 populateRTMatrices(file.table[side][rt], n[side][rt], m[side][rt], file.list[side][rt],
                                    dense[side][rt], false);
-                validateDimensions(dense[side][rt], a1, a2, lambda, n[side][rt], m[side][rt], false, none,
-                                   none, none, none, none, none, NdArrayInt{}, none, none);
+                validateDimensions(dense[side][rt],
+                                   quelbrant::denseTableAxes(a1, a2, lambda, n[side][rt], m[side][rt], false),
+                                   nullptr);
             }
             sortAngleAndWavelength(dense[side][0], dense[side][1], a1, a2, lambda, false);
             const double nIn = side == 0 ? file.nLower : file.nUpper;
             const double nOther = side == 0 ? file.nUpper : file.nLower;
             const double sign = side == 0 ? 1.0 : -1.0;
-            convertRTBetweenBases(dense[side][0], a1, a2, lambda, n[side][0], m[side][0], false, k1x, k1y,
-                                  k2x, k2y, GratingSurface::POLAR, nIn, nIn, side == 1, -sign, true);
-            convertRTBetweenBases(dense[side][1], a1, a2, lambda, n[side][1], m[side][1], false, k1x, k1y,
-                                  k2x, k2y, GratingSurface::POLAR, nIn, nOther, side == 1, sign, true);
+            convertRTBetweenBases(dense[side][0],
+                                  quelbrant::denseTableAxes(a1, a2, lambda, n[side][0], m[side][0], false),
+                                  lattice, {GratingSurface::POLAR, nIn, nIn, side == 1, -sign}, true);
+            convertRTBetweenBases(dense[side][1],
+                                  quelbrant::denseTableAxes(a1, a2, lambda, n[side][1], m[side][1], false),
+                                  lattice, {GratingSurface::POLAR, nIn, nOther, side == 1, sign}, true);
         }
         benchmark::DoNotOptimize(dense);
     }

@@ -34,12 +34,16 @@ RayOutcome traceOne(const InterpolationCase& side, int ray)
     // Contract PolIn with an S-polarised input: keep the PolIn = 0 half.
     result.resize(result.size() / 2);
     result.m_size.resize(3);
-    std::vector<double> Ux, Uy, Uz, power;
-    std::vector<int> code;
-    std::vector<Complex> ES, EP;
-    constructAllOrders(Ux, Uy, Uz, power, code, ES, EP, 4.0, u(rng), 0.0, k1gk2g, {-1, 0, 1}, {0}, result,
-                       1.0, true, false);
-    out.directions = Ux;
+    const std::vector<int> n = {-1, 0, 1}, m = {0};
+    OrderFamilyInputs family;
+    family.table = &result;
+    family.n = &n;
+    family.m = &m;
+    family.k1gk2g = &k1gk2g;
+    family.kMaterial = 4.0;
+    family.kInx = u(rng);
+    family.specular = true;
+    out.directions = constructAllOrders(family).Ux;
     double L = 0.2, M = 0.1, N = 0.97, esr = 1.0, esi = 0.0, epr = 0.0, epi = 0.0, energy = 1.0;
     refraction(1.0, 1.5, L, M, N, esr, esi, epr, epi, energy, true, true, u(rng));
     out.fallbackEnergy = energy;

@@ -266,7 +266,10 @@ TEST(PositionInterpolation, AllocatesNothingOnceTheResultHasRoom)
     const InterpolationCase c = unitSquare(squareWithHoleAt(0, 0));
     NdArrayComplex result;
     std::vector<double> k1gk2g(6, 0.0);
+    // Warm-up: an answered point and a hole (whose debug line makes the
+    // process's logger on its first use).
     ASSERT_EQ(c.run(result, k1gk2g, 0.0, 0.0, 500e-9, 0.7, 0.7), 0);
+    ASSERT_EQ(c.run(result, k1gk2g, 0.0, 0.0, 500e-9, 0.1, 0.1), -1);
     const AllocationCount count;
     ASSERT_EQ(c.run(result, k1gk2g, 0.0, 0.0, 500e-9, 0.8, 0.6), 0);
     ASSERT_EQ(c.run(result, k1gk2g, 0.0, 0.0, 500e-9, 0.2, 0.2), -1);

@@ -11,6 +11,7 @@
 
 #include "GratingSurface.h"
 #include "NdArray.h"
+#include "tables/BasisConversion.h"
 
 namespace quelbrant {
 
@@ -175,6 +176,23 @@ inline Mat2 product(const std::array<double, 4>& a, const Mat2& b, const std::ar
             for (int k = 0; k < 2; ++k)
                 abc[r + 2 * col] += ab[r + 2 * k] * c[k + 2 * col];
     return abc;
+}
+
+// The loader's conversion call for one table of the given kind.
+inline void convertWith(NdArrayComplex& t, const std::vector<double>& a1, const std::vector<double>& a2,
+                        const std::vector<double>& lambda, const std::vector<int>& nn,
+                        const std::vector<int>& nm, bool position, const Lattice& lat,
+                        GratingSurface::AngleDefinition def, const TableKind& kind, bool toXY,
+                        const NdArrayReal* thetaPerWavelength = nullptr)
+{
+    LatticeVectorsPerPosition lists;
+    lists.k1x = lat.k1x;
+    lists.k1y = lat.k1y;
+    lists.k2x = lat.k2x;
+    lists.k2y = lat.k2y;
+    convertRTBetweenBases(t, quelbrant::denseTableAxes(a1, a2, lambda, nn, nm, position), lists,
+                          {def, kind.indexIn, kind.indexOut, kind.fromUpper, kind.signOut}, toXY,
+                          thetaPerWavelength);
 }
 
 }  // namespace tables_test

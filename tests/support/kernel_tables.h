@@ -66,15 +66,42 @@ struct InterpolationCase {
     std::vector<double> k2x;
     std::vector<double> k2y;
 
+    // The grid as a surface side describes it.
+    HalfSpaceGrid grid() const
+    {
+        HalfSpaceGrid g;
+        g.angle2 = &phi;
+        g.lambda = &lambda;
+        if (thetaTable.empty()) {
+            g.angle1Nodes = theta.data();
+            g.angle1Length = theta.size();
+        } else {
+            useThetaPerWavelength(g, thetaTable);
+        }
+        g.withPosition = withPosition;
+        if (withPosition) {
+            g.positions = G.m_size.empty() ? 0 : G.m_size[0];
+            g.indexMap = &indexMap;
+            g.X = &X;
+            g.Y = &Y;
+            g.k1x = &k1x;
+            g.k1y = &k1y;
+            g.k2x = &k2x;
+            g.k2y = &k2y;
+        }
+        return g;
+    }
+
     int run(NdArrayComplex& result, std::vector<double>& k1gk2g, double t, double p, double l, double x = 0.0,
             double y = 0.0, int noInterp = 0) const
     {
-        if (!thetaTable.empty())
-            return interpGratingOrdersWithFrequencyDependentTheta(result, G, thetaTable, t, phi, p, lambda, l,
-                                                                  withPosition, indexMap, X, x, Y, y, k1gk2g,
-                                                                  k1x, k1y, k2x, k2y, noInterp);
-        return interpGratingOrders(result, G, theta, t, phi, p, lambda, l, withPosition, indexMap, X, x, Y, y,
-                                   k1gk2g, k1x, k1y, k2x, k2y, noInterp);
+        GridPoint point;
+        point.angle1 = t;
+        point.angle2 = p;
+        point.lambda = l;
+        point.first = x;
+        point.second = y;
+        return interpGratingOrders(result, G, grid(), point, k1gk2g, noInterp);
     }
 
     NdArrayComplex at(double t, double p, double l, double x = 0.0, double y = 0.0, int noInterp = 0) const

@@ -191,9 +191,7 @@ TEST(BasisConversionIdentity, EveryValueEqualsTheCellByCellDefinition)
                     const NdArrayComplex expected = definition(
                         t, g.a1, g.a2, g.lambda, nn, nm, positions > 0, lat.k1x, lat.k1y, lat.k2x, lat.k2y,
                         g.def, kind.indexIn, kind.indexOut, kind.fromUpper, kind.signOut, toXY);
-                    convertRTBetweenBases(t, g.a1, g.a2, g.lambda, nn, nm, positions > 0, lat.k1x, lat.k1y,
-                                          lat.k2x, lat.k2y, g.def, kind.indexIn, kind.indexOut,
-                                          kind.fromUpper, kind.signOut, toXY);
+                    convertWith(t, g.a1, g.a2, g.lambda, nn, nm, positions > 0, lat, g.def, kind, toXY);
                     EXPECT_EQ(t.m_size, expected.m_size);
                     EXPECT_TRUE(bitwiseEqual(t, expected));
                 }

@@ -29,8 +29,7 @@ struct Layout {
 void convert(NdArrayComplex& t, const Grid& g, const std::vector<int>& nn, const std::vector<int>& nm,
              const Lattice& lat, bool position, const TableKind& kind, bool toXY)
 {
-    convertRTBetweenBases(t, g.a1, g.a2, g.lambda, nn, nm, position, lat.k1x, lat.k1y, lat.k2x, lat.k2y,
-                          g.def, kind.indexIn, kind.indexOut, kind.fromUpper, kind.signOut, toXY);
+    convertWith(t, g.a1, g.a2, g.lambda, nn, nm, position, lat, g.def, kind, toXY);
 }
 
 // The 2 x 2 block of cell (b, i, j, k) and order (l, q).
@@ -305,18 +304,14 @@ TEST(BasisConversion, MalformedArgumentsAreRejectedBeforeAnythingChanges)
         SCOPED_TRACE(c.name);
         NdArrayComplex t = randomTable(c.extents, 3);
         const NdArrayComplex before = t;
-        EXPECT_THROW(convertRTBetweenBases(t, c.a1, g.a2, g.lambda, c.nn, Orders, c.position, c.lat.k1x,
-                                           c.lat.k1y, c.lat.k2x, c.lat.k2y, g.def, kind.indexIn,
-                                           kind.indexOut, kind.fromUpper, kind.signOut, true),
+        EXPECT_THROW(convertWith(t, c.a1, g.a2, g.lambda, c.nn, Orders, c.position, c.lat, g.def, kind, true),
                      std::out_of_range);
         EXPECT_EQ(t, before);
         EXPECT_EQ(t.m_size, before.m_size);
     }
     // Labels longer than the table are fine.
     NdArrayComplex t = randomTable({2, 3, 3, 3, 3, 2, 2}, 4);
-    EXPECT_NO_THROW(convertRTBetweenBases(t, g.a1, g.a2, g.lambda, Orders, Orders, false, two.k1x, two.k1y,
-                                          two.k2x, two.k2y, g.def, kind.indexIn, kind.indexOut,
-                                          kind.fromUpper, kind.signOut, true));
+    EXPECT_NO_THROW(convertWith(t, g.a1, g.a2, g.lambda, Orders, Orders, false, two, g.def, kind, true));
 }
 
 TEST(BasisConversion, PerWavelengthThetaConvertsEachNodeAtItsOwnAngle)
@@ -337,9 +332,7 @@ TEST(BasisConversion, PerWavelengthThetaConvertsEachNodeAtItsOwnAngle)
             SCOPED_TRACE(std::string(kind.name) + (toXY ? ", S/P to X/Y" : ", X/Y to S/P"));
             const NdArrayComplex original = randomTable(Layout{positions}.extents(g, 3, 3), 11);
             NdArrayComplex t = original;
-            convertRTBetweenBases(t, g.a1, g.a2, g.lambda, Orders, Orders, true, lat.k1x, lat.k1y, lat.k2x,
-                                  lat.k2y, g.def, kind.indexIn, kind.indexOut, kind.fromUpper, kind.signOut,
-                                  toXY, &theta);
+            convertWith(t, g.a1, g.a2, g.lambda, Orders, Orders, true, lat, g.def, kind, toXY, &theta);
             const auto perWavelength = [&](size_t i, size_t k) { return theta[i + g.a1.size() * k]; };
             EXPECT_GT(expectTextbookConversion(original, t, g, perWavelength, lat, positions, kind, toXY),
                       100u);
@@ -359,9 +352,8 @@ TEST(BasisConversion, AnEmptyPerWavelengthThetaTableChangesNothing)
             convert(plain, g, Orders, Orders, lat, false, kind, true);
             NdArrayComplex withEmpty = original;
             const NdArrayReal empty;
-            convertRTBetweenBases(withEmpty, g.a1, g.a2, g.lambda, Orders, Orders, false, lat.k1x, lat.k1y,
-                                  lat.k2x, lat.k2y, g.def, kind.indexIn, kind.indexOut, kind.fromUpper,
-                                  kind.signOut, true, &empty);
+            convertWith(withEmpty, g.a1, g.a2, g.lambda, Orders, Orders, false, lat, g.def, kind, true,
+                        &empty);
             ASSERT_EQ(plain.size(), withEmpty.size());
             EXPECT_EQ(std::memcmp(plain.data(), withEmpty.data(), plain.size() * sizeof(C)), 0);
         }
@@ -395,9 +387,8 @@ TEST(BasisConversion, MalformedPerWavelengthThetaTablesAreRejected)
         SCOPED_TRACE(c.name);
         NdArrayComplex t = randomTable(Layout{0}.extents(c.grid, 3, 3), 9);
         const NdArrayComplex before = t;
-        EXPECT_THROW(convertRTBetweenBases(t, c.grid.a1, c.grid.a2, c.grid.lambda, Orders, Orders, false,
-                                           lat.k1x, lat.k1y, lat.k2x, lat.k2y, c.grid.def, kind.indexIn,
-                                           kind.indexOut, kind.fromUpper, kind.signOut, true, &c.theta),
+        EXPECT_THROW(convertWith(t, c.grid.a1, c.grid.a2, c.grid.lambda, Orders, Orders, false, lat,
+                                 c.grid.def, kind, true, &c.theta),
                      std::out_of_range);
         EXPECT_EQ(t, before);
     }

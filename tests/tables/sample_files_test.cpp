@@ -8,6 +8,7 @@
 #include <string>
 
 #include "json/JsonReaders.h"
+#include "load/PositionData.h"
 #include "tables/BasisConversion.h"
 #include "tables/TablePreparation.h"
 
@@ -95,10 +96,17 @@ Sample prepareSample(const std::string& name)
                 d.def = static_cast<GratingSurface::AngleDefinition>(f);
                 break;
             }
+        quelbrant::PositionData positions;
+        positions.grid.indexMap = s.indexMap;
+        positions.grid.axis1 = s.posX;
+        positions.grid.axis2 = s.posY;
+        positions.lattice = {s.k1x, s.k1y, s.k2x, s.k2y, s.k1n, s.k2n};
         for (NdArrayComplex* t : {&d.R, &d.T}) {
             const bool isR = t == &d.R;
-            validateDimensions(*t, d.a1, d.a2, d.lambda, isR ? d.Rn : d.Tn, isR ? d.Rm : d.Tm, s.position,
-                               s.k1x, s.k1y, s.k1n, s.k2x, s.k2y, s.k2n, s.indexMap, s.posX, s.posY);
+            validateDimensions(*t,
+                               quelbrant::denseTableAxes(d.a1, d.a2, d.lambda, isR ? d.Rn : d.Tn,
+                                                         isR ? d.Rm : d.Tm, s.position),
+                               s.position ? &positions : nullptr);
         }
         sortAngleAndWavelength(d.R, d.T, d.a1, d.a2, d.lambda, s.position);
     }
@@ -159,8 +167,15 @@ std::vector<KindArgs> loaderCalls(Sample& s)
 void convert(Sample& s, const KindArgs& c, bool toXY)
 {
     const Side& d = *c.side;
-    convertRTBetweenBases(*c.table, d.a1, d.a2, d.lambda, *c.n, *c.m, s.position, s.k1x, s.k1y, s.k2x, s.k2y,
-                          d.def, c.indexIn, c.indexOut, c.fromUpper, c.signOut, toXY);
+    const quelbrant::DenseTableAxes axes =
+        quelbrant::denseTableAxes(d.a1, d.a2, d.lambda, *c.n, *c.m, s.position);
+    LatticeVectorsPerPosition lattice;
+    lattice.k1x = s.k1x;
+    lattice.k1y = s.k1y;
+    lattice.k2x = s.k2x;
+    lattice.k2y = s.k2y;
+    convertRTBetweenBases(*c.table, axes, lattice, {d.def, c.indexIn, c.indexOut, c.fromUpper, c.signOut},
+                          toXY);
 }
 
 const char* const Samples[] = {"bare-interface.json",       "grating-1d.json",

@@ -3,6 +3,7 @@
 #include <functional>
 
 #include "TablesTestSupport.h"
+#include "load/PositionData.h"
 #include "tables/TablePreparation.h"
 
 using namespace quelbrant;
@@ -51,8 +52,13 @@ struct World {
 
     void validate()
     {
-        validateDimensions(table, nt, np, nl, nn, nm, position, k1x, k1y, k1n, k2x, k2y, k2n, indexMap, xr1,
-                           yp2);
+        quelbrant::PositionData positions;
+        positions.grid.indexMap = indexMap;
+        positions.grid.axis1 = xr1;
+        positions.grid.axis2 = yp2;
+        positions.lattice = {k1x, k1y, k2x, k2y, k1n, k2n};
+        validateDimensions(table, quelbrant::denseTableAxes(nt, np, nl, nn, nm, position),
+                           position ? &positions : nullptr);
     }
 };
 
@@ -202,11 +208,7 @@ TEST(ValidateDimensions, PolarisationExtentsTwoByThreePassPopulationButNotValida
     EXPECT_EQ(dense.m_size, (std::vector<size_t>{1, 1, 1, 1, 1, 2, 3}));
 
     const std::vector<double> axis{0};
-    const std::vector<double> none;
     expectFailure(
-        [&] {
-            validateDimensions(dense, axis, axis, axis, n, m, false, none, none, none, none, none, none,
-                               NdArrayInt{}, none, none);
-        },
+        [&] { validateDimensions(dense, quelbrant::denseTableAxes(axis, axis, axis, n, m, false), nullptr); },
         ShapeMessage);
 }

@@ -13,19 +13,16 @@ HalfSpaceGrid halfSpaceGrid(const GratingSurface& surface, size_t side)
     HalfSpaceGrid grid;
     const NdArrayReal& theta = Access::mTheta(surface)[side];
     const std::vector<double>& lambda = Access::mLambda(surface)[side];
+    grid.angle2 = &Access::mPhiOrUyOrKy(surface)[side];
+    grid.lambda = &lambda;
     if (theta.empty()) {
         const std::vector<double>& axis = Access::mThetaOrUxOrKx(surface)[side];
         grid.angle1Nodes = axis.data();
         grid.angle1Length = axis.size();
-    } else if (theta.m_size.size() == 2 && theta.m_size[1] == lambda.size() &&
-               theta.size() == theta.m_size[0] * theta.m_size[1]) {
-        // One ascending theta column per wavelength node, contiguous.
-        grid.angle1Nodes = theta.data();
-        grid.angle1Length = theta.m_size[0];
-        grid.angle1WavelengthStride = theta.m_size[0];
+    } else {
+        // A theta table of the wrong shape leaves angle 1 without nodes.
+        useThetaPerWavelength(grid, theta);
     }
-    grid.angle2 = &Access::mPhiOrUyOrKy(surface)[side];
-    grid.lambda = &lambda;
     grid.withPosition = Access::mXyVarOrParScan(surface);
     if (grid.withPosition) {
         const NdArrayComplex& R = Access::mR(surface)[side];

@@ -4,9 +4,11 @@
 #include <cmath>
 #include <stdexcept>
 
+#include "interpolation/InterpolationPointLog.h"
 #include "interpolation/InterpolationSwitch.h"
 #include "interpolation/PositionCorners.h"
 #include "interpolation/TableStencil.h"
+#include "tables/DenseTableShape.h"
 
 namespace quelbrant {
 
@@ -16,33 +18,30 @@ namespace {
 // source) keeps both the rows read and the rows written in cache.
 constexpr size_t TileSize = 64;
 
-size_t checkedProduct(const std::vector<size_t>& extents)
+// Every corner must name a table slice and an entry of each lattice list.
+void checkCornerPositions(const PositionCorners& corners, const HalfSpaceGrid& grid)
 {
-    size_t product = 1;
-    for (size_t extent : extents) {
-        if (extent == 0 || product > SIZE_MAX / extent)
-            throw std::invalid_argument("working table: empty or oversized dimension");
-        product *= extent;
+    for (int position : corners.position) {
+        const size_t p = static_cast<size_t>(position);
+        if (p > grid.positions || p > grid.k1x->size() || p > grid.k1y->size() || p > grid.k2x->size() ||
+            p > grid.k2y->size())
+            throw std::out_of_range("InterpGrating: index map names a position beyond the tables");
     }
-    return product;
 }
 
 }  // namespace
 
 OrderFastestTable::OrderFastestTable(const NdArrayComplex& dense, bool withPosition)
 {
-    const size_t p = withPosition ? 1 : 0;
-    const std::vector<size_t>& d = dense.m_size;
-    if (d.size() != 7 + p || d[p + 5] != 2 || d[p + 6] != 2)
+    if (!quelbrant::hasDenseLayout(dense.m_size, withPosition))
         throw std::invalid_argument("working table: the table is not [P] x A1 x A2 x L x Nn x Nm x 2 x 2");
-    if (checkedProduct(d) != dense.size())
+    const std::optional<quelbrant::DenseTableShape> shape = quelbrant::denseTableShape(dense, withPosition);
+    if (!shape)
         throw std::invalid_argument("working table: element count disagrees with the extents");
-    mPositions = withPosition ? d[0] : 1;
-    mAngle1 = d[p];
-    mAngle2 = d[p + 1];
-    mWavelengths = d[p + 2];
-    mNOrders = d[p + 3];
-    mMOrders = d[p + 4];
+    // A ray needs at least one node to read.
+    if (shape->elements() == 0)
+        throw std::invalid_argument("working table: empty dimension");
+    mShape = *shape;
 
     // Transpose [node + nodes * entry] into [entry + entries * node], tile by
     // tile.
@@ -59,6 +58,18 @@ OrderFastestTable::OrderFastestTable(const NdArrayComplex& dense, bool withPosit
                     mValues[e + count * n] = source[n + nodes * e];
         }
     }
+}
+
+bool useThetaPerWavelength(HalfSpaceGrid& grid, const NdArrayReal& theta)
+{
+    // One ascending theta column per wavelength node, contiguous.
+    if (!grid.lambda || theta.m_size.size() != 2 || theta.m_size[1] != grid.lambda->size() ||
+        !quelbrant::extentsDescribe(theta.m_size, theta.size()))
+        return false;
+    grid.angle1Nodes = theta.data();
+    grid.angle1Length = theta.m_size[0];
+    grid.angle1WavelengthStride = theta.m_size[0];
+    return true;
 }
 
 bool tableExtentsMatchGrid(const OrderFastestTable& table, const HalfSpaceGrid& grid)
@@ -90,7 +101,7 @@ bool tableFitsGrid(const OrderFastestTable& table, const HalfSpaceGrid& grid)
 }
 
 bool locateInterpolationStencil(const HalfSpaceGrid& grid, const GridPoint& point, int no_interp,
-                                InterpolationStencil& stencil, double* k1gk2g)
+                                InterpolationStencil& stencil, double* k1gk2g, bool logPoint)
 {
     const bool finitePoint =
         std::isfinite(point.angle1) && std::isfinite(point.angle2) && std::isfinite(point.lambda) &&
@@ -104,8 +115,11 @@ bool locateInterpolationStencil(const HalfSpaceGrid& grid, const GridPoint& poin
         if (!locatePositionCorners(*grid.indexMap, *grid.X, point.first, *grid.Y, point.second,
                                    nearest.position, corners))
             return false;
+        checkCornerPositions(corners, grid);
         latticeVectorsAtCorners(corners, *grid.k1x, *grid.k1y, *grid.k2x, *grid.k2y, k1gk2g);
     }
+    if (logPoint)
+        quelbrant::logInterpolationPoint(grid, point, k1gk2g, grid.withPosition ? &corners : nullptr);
 
     TableAxes axes;
     axes.angle1 = grid.angle1Nodes;

@@ -12,11 +12,11 @@
 // blocks. The dense tables stay the surface's data (report, GPU view, CMOS
 // rewrite); the copy is rebuilt whenever they change.
 //
-// The interpolation here gives bit for bit the results of
-// interpGratingOrders / interpGratingOrdersWithFrequencyDependentTheta: the
-// same brackets, weights and corner handling, and every entry summed over
-// the same nodes in the same order (wavelength, angle 2, angle 1, position
-// corner, outermost to innermost) from complex zero.
+// The interpolation here gives bit for bit the results of interpGratingOrders
+// on the dense tables: both locate the point with locateInterpolationStencil,
+// and every entry is summed over the same nodes in the same order
+// (wavelength, angle 2, angle 1, position corner, outermost to innermost)
+// from complex zero.
 
 #include <complex>
 #include <cstddef>
@@ -24,6 +24,7 @@
 
 #include "NdArray.h"
 #include "interpolation/InterpolationStencil.h"
+#include "tables/DenseTableShape.h"
 
 namespace quelbrant {
 
@@ -37,14 +38,14 @@ public:
     // extents.
     OrderFastestTable(const NdArrayComplex& dense, bool withPosition);
 
-    size_t positions() const { return mPositions; }
-    size_t angle1() const { return mAngle1; }
-    size_t angle2() const { return mAngle2; }
-    size_t wavelengths() const { return mWavelengths; }
-    size_t nOrders() const { return mNOrders; }
-    size_t mOrders() const { return mMOrders; }
-    size_t entries() const { return mNOrders * mMOrders * 4; }
-    size_t nodeCount() const { return mPositions * mAngle1 * mAngle2 * mWavelengths; }
+    size_t positions() const { return mShape.positions; }
+    size_t angle1() const { return mShape.angle1; }
+    size_t angle2() const { return mShape.angle2; }
+    size_t wavelengths() const { return mShape.wavelengths; }
+    size_t nOrders() const { return mShape.nOrders; }
+    size_t mOrders() const { return mShape.mOrders; }
+    size_t entries() const { return mShape.entries(); }
+    size_t nodeCount() const { return mShape.nodes(); }
     bool empty() const { return mValues.empty(); }
 
     // The entries of grid node `node` (the dense table's flat index of the
@@ -52,12 +53,7 @@ public:
     const std::complex<double>* node(size_t node) const { return mValues.data() + node * entries(); }
 
 private:
-    size_t mPositions = 1;
-    size_t mAngle1 = 0;
-    size_t mAngle2 = 0;
-    size_t mWavelengths = 0;
-    size_t mNOrders = 0;
-    size_t mMOrders = 0;
+    quelbrant::DenseTableShape mShape;
     std::vector<std::complex<double>> mValues;
 };
 
@@ -80,6 +76,11 @@ struct HalfSpaceGrid {
     const std::vector<double>* k2x = nullptr;
     const std::vector<double>* k2y = nullptr;
 };
+
+// Points grid's angle 1 at theta, one ascending theta column per wavelength
+// node of grid.lambda (extents [n-theta, n-wavelength]). Returns false and
+// leaves grid as it was when theta does not have that shape.
+bool useThetaPerWavelength(HalfSpaceGrid& grid, const NdArrayReal& theta);
 
 // True when table's extents match the axes and the position count of grid:
 // a few comparisons, cheap enough for every ray.
@@ -105,10 +106,14 @@ struct GridPoint {
 // the node's first entry in the dense table. With position data it also writes
 // the lattice vectors at the point to k1gk2g[0..5]. Returns false when the
 // point cannot be answered from the data (a coordinate not finite, or a hole
-// of the position grid); nothing is written then. grid must have passed
-// tableFitsGrid for the tables read with the stencil.
+// of the position grid); nothing is written then. Raises std::out_of_range,
+// before writing, when a corner's position number lies beyond grid.positions
+// or a lattice list. The axes of grid must match the tables read with the
+// stencil (tableExtentsMatchGrid). logPoint (the caller's verbose flag, so
+// that quiet rays pay no second look at the logger) writes the located point
+// to the log; the log only observes.
 bool locateInterpolationStencil(const HalfSpaceGrid& grid, const GridPoint& point, int no_interp,
-                                InterpolationStencil& stencil, double* k1gk2g);
+                                InterpolationStencil& stencil, double* k1gk2g, bool logPoint = false);
 
 // result = the stencil's weighted sum of table's nodes, extents
 // [Nn, Nm, 2, 2] (the caller's storage is reused).

@@ -13,17 +13,16 @@
 // 4 = both position axes; any other value (0, negative, 8 and above)
 // interpolates along every axis.
 //
-// Non-finite input: a point coordinate that is NaN or infinite cannot be
-// answered from the tables; the interpolators then answer -1 like a hole in
-// the position grid, leaving their outputs untouched. A table whose shape
-// disagrees with its axes, an index-map value beyond the table's positions
-// or a lattice list shorter than the positions raises std::out_of_range
-// before anything is written.
+// The point is located once, by locateInterpolationStencil (see
+// InteractionWorkingTables.h), for the dense tables here and for the ray
+// path's working copy alike; the two differ only in the layout the stencil's
+// weighted sum walks.
 
 #include <cstddef>
 #include <vector>
 
 #include "NdArray.h"
+#include "interpolation/InteractionWorkingTables.h"
 
 namespace quelbrant {
 
@@ -42,35 +41,23 @@ void updatePAndWeights(const std::vector<double>& x, double x0, double& w1, size
 // each).
 double triangle_area(std::vector<double> v1, std::vector<double> v2);
 
-// Interpolates the table G at the point into result, extents
-// [n-orders, m-orders, 2, 2] (the caller's storage is reused). With position
-// data (mXyVarOrParScan) the lattice vectors at the point are written to
-// k1gk2g as [K1x, K1y, |K1|, K2x, K2y, |K2|] (1/m), the norms recomputed from
-// the interpolated components; without it k1gk2g is left as it is (it must
-// hold six values either way). IndexMap is addressed (Y node, X node) and
-// holds position numbers from 1, <= 0 marking a node without data.
+// Interpolates the dense table G, read on grid, at point into result,
+// extents [n-orders, m-orders, 2, 2] (the caller's storage is reused). With
+// position data the lattice vectors at the point are written to k1gk2g as
+// [K1x, K1y, |K1|, K2x, K2y, |K2|] (1/m), the norms recomputed from the
+// interpolated components; without it k1gk2g is left as it is (it must hold
+// six values either way). Angle 1 is one axis, or one theta column per
+// wavelength node (grid.angle1WavelengthStride), bracketed separately in the
+// column of each of the two wavelength nodes used.
+//
 // Returns 0 on success, -1 when the point lies where the position grid has
-// no data (or is not finite); result and k1gk2g are then untouched.
-int interpGratingOrders(NdArrayComplex& result, const NdArrayComplex& G,
-                        const std::vector<double>& thetaOrUxOrKx, double thetaOrUxOrKx0,
-                        const std::vector<double>& phiOrUyOrKy, double phiOrUyOrKy0,
-                        const std::vector<double>& lambda, double lambda0, bool mXyVarOrParScan,
-                        const NdArrayInt& IndexMap, const std::vector<double>& XOrRadOrPar1,
-                        double XOrRadOrPar10, const std::vector<double>& YOrPolOrPar2, double YOrPolOrPar20,
-                        std::vector<double>& k1gk2g, const std::vector<double>& mK1Gxv2,
-                        const std::vector<double>& mK1Gyv2, const std::vector<double>& mK2Gxv2,
-                        const std::vector<double>& mK2Gyv2, int no_interp);
-
-// As interpGratingOrders for polar grids whose theta nodes depend on the
-// wavelength: theta has extents [n-theta, n-wavelength], column l holding the
-// ascending theta nodes (degrees) at wavelength node l. The theta bracket is
-// taken separately in the column of each of the two wavelength nodes used.
-int interpGratingOrdersWithFrequencyDependentTheta(
-    NdArrayComplex& result, const NdArrayComplex& G, const NdArrayReal& theta, double theta0,
-    const std::vector<double>& phi, double phi0, const std::vector<double>& lambda, double lambda0,
-    bool mXyVarOrParScan, const NdArrayInt& IndexMap, const std::vector<double>& XOrRadOrPar1,
-    double XOrRadOrPar10, const std::vector<double>& YOrPolOrPar2, double YOrPolOrPar20,
-    std::vector<double>& k1gk2g, const std::vector<double>& mK1Gxv2, const std::vector<double>& mK1Gyv2,
-    const std::vector<double>& mK2Gxv2, const std::vector<double>& mK2Gyv2, int no_interp);
+// no data or a coordinate is not finite; result and k1gk2g are then
+// untouched. Raises std::out_of_range before anything is written when the
+// table is empty or its shape disagrees with the grid (angle 1 missing
+// included), or when the index map names a position beyond the table or the
+// lattice lists. logPoint: as for locateInterpolationStencil.
+int interpGratingOrders(NdArrayComplex& result, const NdArrayComplex& G, const HalfSpaceGrid& grid,
+                        const GridPoint& point, std::vector<double>& k1gk2g, int no_interp,
+                        bool logPoint = false);
 
 }  // namespace quelbrant

@@ -1,7 +1,7 @@
 #pragma once
 
 // Which slices of a dense table a point reads, and with what weights: the
-// bracketing and weight products common to the reference interpolators and
+// bracketing and weight products common to the dense-table interpolation and
 // the ray path's working tables, so that both sum the same terms in the same
 // order and agree to the bit.
 //

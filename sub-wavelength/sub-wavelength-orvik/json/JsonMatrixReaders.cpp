@@ -4,11 +4,10 @@
 // is checked against the element count, and only then is memory taken for
 // the elements. "_size" never decides how much is allocated.
 
-#include <limits>
-
 #include "ErrorTable.h"
 #include "json/JsonReaders.h"
 #include "json/JsonValueConversion.h"
+#include "tables/DenseTableShape.h"
 
 namespace quelbrant {
 
@@ -36,23 +35,9 @@ bool readExtents(const json& j, size_t elementCount, std::vector<size_t>& extent
         else
             valid = false;
     }
-    if (!valid)
-        return false;
-    // The product of the non-zero extents must fit as well: a table with a
-    // zero extent and absurd other extents would mislead every routine that
-    // multiplies extents.
-    size_t nonZeroProduct = 1;
-    bool hasZero = false;
-    for (size_t extent : extents) {
-        if (extent == 0) {
-            hasZero = true;
-            continue;
-        }
-        if (nonZeroProduct > std::numeric_limits<size_t>::max() / extent)
-            return false;
-        nonZeroProduct *= extent;
-    }
-    return (hasZero ? 0 : nonZeroProduct) == elementCount;
+    // A zero extent does not excuse absurd other extents: they would mislead
+    // every routine that multiplies extents.
+    return valid && quelbrant::extentsDescribe(extents, elementCount);
 }
 
 // Real and imaginary part of element k of "_data".

@@ -6,6 +6,7 @@
 #include <exception>
 #include <filesystem>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -19,6 +20,7 @@
 #include "load/HalfSpaceLoader.h"
 #include "load/LatticeVectorReader.h"
 #include "load/PolarisationBasisChoice.h"
+#include "load/PositionData.h"
 #include "load/PositionGridReader.h"
 #include "logger.h"
 #include "tables/BasisConversion.h"
@@ -65,14 +67,15 @@ GratingSurface::GratingSurface(const wchar_t* filename, bool isLog, bool isVerbo
         const json j = readGratingDocument(fs);
 
         // Position grid: tables then carry a leading position dimension.
+        // The position data stay here until the tables are checked and
+        // converted against them.
         mXyVarOrParScan = j.contains("spatial_variation_or_parameter_scan");
         LogDebug(mXyVarOrParScan ? "Has position/parm scan data." : "Has no position/parm scan data.");
+        std::optional<quelbrant::PositionData> positions;
         if (mXyVarOrParScan) {
-            PositionGrid grid = readPositionGrid(j.at("spatial_variation_or_parameter_scan"), isCallByTaldo);
-            mIndexMap = std::move(grid.indexMap);
-            mXOrRadOrPar1 = std::move(grid.axis1);
-            mYOrPolOrPar2 = std::move(grid.axis2);
-            mPositionDef = grid.definition;
+            positions.emplace();
+            positions->grid = readPositionGrid(j.at("spatial_variation_or_parameter_scan"), isCallByTaldo);
+            mPositionDef = positions->grid.definition;
         }
 
         try {
@@ -82,14 +85,8 @@ GratingSurface::GratingSurface(const wchar_t* filename, bool isLog, bool isVerbo
             throw addErrorMessage("Schema validation failed when loading n_lower and n_upper.", false);
         }
 
-        if (mXyVarOrParScan) {
-            LatticeVectorsPerPosition k = readLatticeVectorsPerPosition(j);
-            mK1Gxv2 = std::move(k.k1x);
-            mK1Gyv2 = std::move(k.k1y);
-            mK2Gxv2 = std::move(k.k2x);
-            mK2Gyv2 = std::move(k.k2y);
-            mK1GNormv2 = std::move(k.k1Norm);
-            mK2GNormv2 = std::move(k.k2Norm);
+        if (positions) {
+            positions->lattice = readLatticeVectorsPerPosition(j);
         } else {
             const LatticeVectors k = readLatticeVectors(j);
             mK1Gx = k.k1x;
@@ -111,8 +108,14 @@ GratingSurface::GratingSurface(const wchar_t* filename, bool isLog, bool isVerbo
         } catch (...) {
         }
 
+        HalfSpace halves[2];
+        for (int side = 0; side < 2; ++side)
+            halves[side] = loadHalfSpace(j, side, isCallByTaldo, positions ? &*positions : nullptr,
+                                         side == 0 ? A_NONE : halves[0].angleDef);
+        const PolarisationBasisSettings bases = readPolarisationBasisSettings(j);
+        mInterpInXY = interpolateInXY(bases.interpFlag, halves);
         for (int side = 0; side < 2; ++side) {
-            HalfSpace hs = loadHalfSpace(j, side, *this, side == 0 ? A_NONE : mAngleDef);
+            HalfSpace& hs = halves[side];
             m_list_orders_Rn[side] = std::move(hs.ordersRn);
             m_list_orders_Rm[side] = std::move(hs.ordersRm);
             m_list_orders_Tn[side] = std::move(hs.ordersTn);
@@ -129,20 +132,20 @@ GratingSurface::GratingSurface(const wchar_t* filename, bool isLog, bool isVerbo
             mSpecularT[side] = hs.specularT;
         }
 
-        const PolarisationBasisSettings bases = readPolarisationBasisSettings(j);
-        mInterpInXY = interpolateInXY(bases.interpFlag, *this);
-
         const bool mustConvert =
             (mInterpInXY && bases.dataBasis == 1) || (!mInterpInXY && bases.dataBasis == 2);
         if (mustConvert) {
             const bool convertSPtoXY = mInterpInXY;
             getLogger().log("converting data, convertSPtoXY = ", convertSPtoXY);
             // One lattice entry without position data, one per position with it.
-            const std::vector<double> k1xSingle{mK1Gx}, k1ySingle{mK1Gy}, k2xSingle{mK2Gx}, k2ySingle{mK2Gy};
-            const std::vector<double>& k1x = mXyVarOrParScan ? mK1Gxv2 : k1xSingle;
-            const std::vector<double>& k1y = mXyVarOrParScan ? mK1Gyv2 : k1ySingle;
-            const std::vector<double>& k2x = mXyVarOrParScan ? mK2Gxv2 : k2xSingle;
-            const std::vector<double>& k2y = mXyVarOrParScan ? mK2Gyv2 : k2ySingle;
+            LatticeVectorsPerPosition single;
+            if (!positions) {
+                single.k1x = {mK1Gx};
+                single.k1y = {mK1Gy};
+                single.k2x = {mK2Gx};
+                single.k2y = {mK2Gy};
+            }
+            const LatticeVectorsPerPosition& lattice = positions ? positions->lattice : single;
             // Light from below (side 0) travels towards +z: its reflected
             // orders leave downwards, its transmitted ones upwards; side 1
             // mirrors that.
@@ -151,25 +154,36 @@ GratingSurface::GratingSurface(const wchar_t* filename, bool isLog, bool isVerbo
                 int side;
                 const std::vector<int>& nn;
                 const std::vector<int>& nm;
-                double indexIn;
-                double indexOut;
-                bool incidentFromUpper;
-                double signOfOutputUz;
+                quelbrant::ConversionGeometry geometry;
+            };
+            const auto geometry = [&](double indexIn, double indexOut, bool fromUpper, double signOut) {
+                return quelbrant::ConversionGeometry{mAngleDef, indexIn, indexOut, fromUpper, signOut};
             };
             const Conversion conversions[] = {
-                {mR[0], 0, m_list_orders_Rn[0], m_list_orders_Rm[0], mNLower, mNLower, false, -1.0},
-                {mT[0], 0, m_list_orders_Tn[0], m_list_orders_Tm[0], mNLower, mNUpper, false, +1.0},
-                {mR[1], 1, m_list_orders_Rn[1], m_list_orders_Rm[1], mNUpper, mNUpper, true, +1.0},
-                {mT[1], 1, m_list_orders_Tn[1], m_list_orders_Tm[1], mNUpper, mNLower, true, -1.0},
+                {mR[0], 0, m_list_orders_Rn[0], m_list_orders_Rm[0], geometry(mNLower, mNLower, false, -1.0)},
+                {mT[0], 0, m_list_orders_Tn[0], m_list_orders_Tm[0], geometry(mNLower, mNUpper, false, +1.0)},
+                {mR[1], 1, m_list_orders_Rn[1], m_list_orders_Rm[1], geometry(mNUpper, mNUpper, true, +1.0)},
+                {mT[1], 1, m_list_orders_Tn[1], m_list_orders_Tm[1], geometry(mNUpper, mNLower, true, -1.0)},
             };
             // A side with "f_conversion" holds each wavelength's data at the
             // angles of its theta-per-wavelength table (empty otherwise).
             for (const Conversion& c : conversions) {
-                convertRTBetweenBases(c.table, mThetaOrUxOrKx[c.side], mPhiOrUyOrKy[c.side], mLambda[c.side],
-                                      c.nn, c.nm, mXyVarOrParScan, k1x, k1y, k2x, k2y, mAngleDef, c.indexIn,
-                                      c.indexOut, c.incidentFromUpper, c.signOfOutputUz, convertSPtoXY,
-                                      &mTheta[c.side]);
+                const quelbrant::DenseTableAxes axes =
+                    quelbrant::denseTableAxes(mThetaOrUxOrKx[c.side], mPhiOrUyOrKy[c.side], mLambda[c.side],
+                                              c.nn, c.nm, mXyVarOrParScan);
+                convertRTBetweenBases(c.table, axes, lattice, c.geometry, convertSPtoXY, &mTheta[c.side]);
             }
+        }
+        if (positions) {
+            mIndexMap = std::move(positions->grid.indexMap);
+            mXOrRadOrPar1 = std::move(positions->grid.axis1);
+            mYOrPolOrPar2 = std::move(positions->grid.axis2);
+            mK1Gxv2 = std::move(positions->lattice.k1x);
+            mK1Gyv2 = std::move(positions->lattice.k1y);
+            mK2Gxv2 = std::move(positions->lattice.k2x);
+            mK2Gyv2 = std::move(positions->lattice.k2y);
+            mK1GNormv2 = std::move(positions->lattice.k1Norm);
+            mK2GNormv2 = std::move(positions->lattice.k2Norm);
         }
 
         mInterpThetaUxKx = getbool("polarization_interpolate_over_theta_ux_kx", j, true, true);

@@ -6,13 +6,13 @@
 #include "GratingSurfaceAccess.h"
 #include "json/JsonReaders.h"
 #include "load/AxisPairReader.h"
+#include "load/PositionData.h"
 #include "tables/TablePreparation.h"
 #include "tables/ThetaPerWavelength.h"
 
 namespace quelbrant {
 
 using json = nlohmann::json;
-using Access = GratingSurfaceAccess;
 
 namespace {
 
@@ -60,10 +60,9 @@ void readSpecularFlags(const json& grat_results, HalfSpace& hs)
 
 // Steps that read the file: order lists, tables, axes, flags. Returns the
 // side's "f_conversion" (0 when absent).
-double readHalfSpace(const json& root, int side, const GratingSurface& surface,
+double readHalfSpace(const json& root, int side, bool hostProgramMode, bool hasPositionData,
                      GratingSurface::AngleDefinition requiredAngleDef, HalfSpace& hs)
 {
-    const bool hasPositionData = Access::mXyVarOrParScan(surface);
     double fConversion = 0.0;
     try {
         const json& grat_results = root.at(sideName(side));
@@ -108,7 +107,7 @@ double readHalfSpace(const json& root, int side, const GratingSurface& surface,
                 false);
         }
 
-        if (!Access::isCallByTaldo(surface))
+        if (!hostProgramMode)
             readSpecularFlags(grat_results, hs);
     } catch (const json::type_error& e) {
         throw addErrorMessage(std::string("Schema validation failed (R/T data), here is why:\n") + e.what(),
@@ -122,29 +121,30 @@ double readHalfSpace(const json& root, int side, const GratingSurface& surface,
     return fConversion;
 }
 
-void validateAgainstSurface(const NdArrayComplex& table, const HalfSpace& hs, const std::vector<int>& nn,
-                            const std::vector<int>& nm, const GratingSurface& surface)
+void validateTable(const NdArrayComplex& table, const HalfSpace& hs, const std::vector<int>& nn,
+                   const std::vector<int>& nm, const quelbrant::PositionData* positions)
 {
-    validateDimensions(table, hs.axis1, hs.axis2, hs.lambda, nn, nm, Access::mXyVarOrParScan(surface),
-                       Access::mK1Gxv2(surface), Access::mK1Gyv2(surface), Access::mK1GNormv2(surface),
-                       Access::mK2Gxv2(surface), Access::mK2Gyv2(surface), Access::mK2GNormv2(surface),
-                       Access::mIndexMap(surface), Access::mXOrRadOrPar1(surface),
-                       Access::mYOrPolOrPar2(surface));
+    validateDimensions(table,
+                       quelbrant::denseTableAxes(hs.axis1, hs.axis2, hs.lambda, nn, nm, positions != nullptr),
+                       positions);
 }
 
 }  // namespace
 
-HalfSpace loadHalfSpace(const json& root, int side, const GratingSurface& surface,
+HalfSpace loadHalfSpace(const json& root, int side, bool hostProgramMode,
+                        const quelbrant::PositionData* positions,
                         GratingSurface::AngleDefinition requiredAngleDef)
 {
+    const bool hasPositionData = positions != nullptr;
     HalfSpace hs;
-    const double fConversion = readHalfSpace(root, side, surface, requiredAngleDef, hs);
+    const double fConversion =
+        readHalfSpace(root, side, hostProgramMode, hasPositionData, requiredAngleDef, hs);
 
-    validateAgainstSurface(hs.R, hs, hs.ordersRn, hs.ordersRm, surface);
-    validateAgainstSurface(hs.T, hs, hs.ordersTn, hs.ordersTm, surface);
+    validateTable(hs.R, hs, hs.ordersRn, hs.ordersRm, positions);
+    validateTable(hs.T, hs, hs.ordersTn, hs.ordersTm, positions);
 
     try {
-        sortAngleAndWavelength(hs.R, hs.T, hs.axis1, hs.axis2, hs.lambda, Access::mXyVarOrParScan(surface));
+        sortAngleAndWavelength(hs.R, hs.T, hs.axis1, hs.axis2, hs.lambda, hasPositionData);
     } catch (const std::exception& e) {
         throw addErrorMessage(
             std::string("Sorting Angle, Wavelength, [XY/RAD_POL/PAR1PAR2] failed: ") + e.what(), false);

@@ -11,6 +11,8 @@
 
 namespace quelbrant {
 
+struct PositionData;
+
 struct HalfSpace {
     // Consecutive order numbers labelling the dense tables' order dimensions.
     std::vector<int> ordersRn, ordersRm, ordersTn, ordersTm;
@@ -29,12 +31,14 @@ struct HalfSpace {
 };
 
 // Reads, checks and prepares half space `side` (0 = lower, 1 = upper) of the
-// document. The surface supplies what is already loaded: its host-program
-// mode and its position data, against which the tables are checked.
-// requiredAngleDef is the form the other half space uses (A_NONE: no
-// constraint); both half spaces share one angle definition. Every failure is
-// thrown as an error-table index.
-HalfSpace loadHalfSpace(const nlohmann::json& root, int side, const GratingSurface& surface,
+// document. hostProgramMode: the file is loaded for the host program (the
+// light-simulation host's per-side options are not read then). positions:
+// the file's position data, against which the tables are checked; nullptr
+// for a file without. requiredAngleDef is the form the other half space uses
+// (A_NONE: no constraint); both half spaces share one angle definition.
+// Every failure is thrown as an error-table index.
+HalfSpace loadHalfSpace(const nlohmann::json& root, int side, bool hostProgramMode,
+                        const quelbrant::PositionData* positions,
                         GratingSurface::AngleDefinition requiredAngleDef);
 
 }  // namespace quelbrant

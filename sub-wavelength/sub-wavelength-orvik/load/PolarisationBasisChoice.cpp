@@ -10,8 +10,6 @@ namespace quelbrant {
 
 using json = nlohmann::json;
 
-using Access = GratingSurfaceAccess;
-
 namespace {
 
 bool onlyZerothOrder(const std::vector<int>& orders)
@@ -21,18 +19,16 @@ bool onlyZerothOrder(const std::vector<int>& orders)
 
 // Automatic choice: S/P suits only a single plane of incidence with the
 // specular order alone.
-bool automaticChoiceIsXY(const GratingSurface& surface)
+bool automaticChoiceIsXY(const HalfSpace (&sides)[2])
 {
-    if (Access::mAngleDef(surface) != GratingSurface::POLAR)
+    if (sides[1].angleDef != GratingSurface::POLAR)
         return true;
-    for (int side = 0; side < 2; ++side) {
-        if (Access::mPhiOrUyOrKy(surface)[side].size() > 1)
+    for (const HalfSpace& side : sides) {
+        if (side.axis2.size() > 1)
             return true;
     }
-    for (int side = 0; side < 2; ++side) {
-        for (const auto* orders :
-             {&Access::m_list_orders_Rn(surface)[side], &Access::m_list_orders_Rm(surface)[side],
-              &Access::m_list_orders_Tn(surface)[side], &Access::m_list_orders_Tm(surface)[side]}) {
+    for (const HalfSpace& side : sides) {
+        for (const auto* orders : {&side.ordersRn, &side.ordersRm, &side.ordersTn, &side.ordersTm}) {
             if (!onlyZerothOrder(*orders))
                 return true;
         }
@@ -56,20 +52,22 @@ PolarisationBasisSettings readPolarisationBasisSettings(const nlohmann::json& ro
     return settings;
 }
 
-bool interpolateInXY(int interpFlag, const GratingSurface& surface)
+bool interpolateInXY(int interpFlag, const HalfSpace (&sides)[2])
 {
+    // Both sides share one angle definition; the surface keeps the last.
+    const GratingSurface::AngleDefinition angleDef = sides[1].angleDef;
     switch (interpFlag) {
         case 3:
             return true;
         case 2:
-            if (Access::mAngleDef(surface) == GratingSurface::POLAR)
+            if (angleDef == GratingSurface::POLAR)
                 return false;
             addNote(
                 "...Interpolation cannot be SP when angular data is provided with ux, uy or kx and ky. "
                 "Interpolation is being forced to XY");
             return true;
         default:
-            return automaticChoiceIsXY(surface);
+            return automaticChoiceIsXY(sides);
     }
 }
 

@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 
 #include "GratingSurface.h"
+#include "load/HalfSpaceLoader.h"
 
 namespace quelbrant {
 
@@ -19,10 +20,11 @@ struct PolarisationBasisSettings {
 // (default 2); a value out of range is thrown as an error-table index.
 PolarisationBasisSettings readPolarisationBasisSettings(const nlohmann::json& root);
 
-// True when the loaded surface is to be interpolated in X/Y. S/P is kept only
-// where it is well defined and asked for: a polar grid, and for the automatic
+// True when a surface of these two half spaces (lower, upper; one angle
+// definition for both) is to be interpolated in X/Y. S/P is kept only where
+// it is well defined and asked for: a polar grid, and for the automatic
 // choice one phi per half space with only the (0, 0) order listed. A request
 // for S/P on a unit-vector or k-vector grid is overridden (with a note).
-bool interpolateInXY(int interpFlag, const GratingSurface& surface);
+bool interpolateInXY(int interpFlag, const HalfSpace (&sides)[2]);
 
 }  // namespace quelbrant

@@ -18,6 +18,17 @@ bool matchesLists(const NdArrayComplex& table, const std::vector<int>& n, const 
 
 }  // namespace
 
+void PropagatingOrderList::clear()
+{
+    Ux.clear();
+    Uy.clear();
+    Uz.clear();
+    power.clear();
+    specOrDirac.clear();
+    ESOut.clear();
+    EPOut.clear();
+}
+
 int findpos(const std::vector<int>& orders, int val)
 {
     if (orders.empty())
@@ -55,13 +66,22 @@ void reduceToSingleOrder(NdArrayComplex& Ginterp, const std::vector<int>& n, con
     Ginterp.m_size[1] = 1;
 }
 
-void constructAllOrders(std::vector<double>& Ux, std::vector<double>& Uy, std::vector<double>& Uz,
-                        std::vector<double>& power, std::vector<int>& specOrDirac,
-                        std::vector<std::complex<double>>& ESOut, std::vector<std::complex<double>>& EPOut,
-                        double kMaterial, double kInx, double kIny, const std::vector<double>& k1gk2g,
-                        const std::vector<int>& n, const std::vector<int>& m, const NdArrayComplex& RT,
-                        double zDirSign, bool specular, bool RT_is_in_XY)
+PropagatingOrderList constructAllOrders(const OrderFamilyInputs& family)
 {
+    PropagatingOrderList orders;
+    constructAllOrders(family, orders);
+    return orders;
+}
+
+PropagatingOrderList& constructAllOrders(const OrderFamilyInputs& family, PropagatingOrderList& orders)
+{
+    if (!family.table || !family.n || !family.m || !family.k1gk2g)
+        throw std::invalid_argument("constructAllOrders: the family lacks its table, order lists or lattice");
+    const std::vector<double>& k1gk2g = *family.k1gk2g;
+    const std::vector<int>& n = *family.n;
+    const std::vector<int>& m = *family.m;
+    const NdArrayComplex& RT = *family.table;
+    const double kMaterial = family.kMaterial;
     if (k1gk2g.size() < 6)
         throw std::out_of_range("constructAllOrders: k1gk2g needs six values");
     const double K1x = k1gk2g[0];
@@ -81,7 +101,7 @@ void constructAllOrders(std::vector<double>& Ux, std::vector<double>& Uy, std::v
         mFirst = mLast = findpos(m, 0);
     if (nFirst < 0 || nLast < 0 || mFirst < 0 || mLast < 0) {
         Log("Error:, In constructAllOrders,Can't find any orders that match");
-        return;
+        return orders;
     }
     if (!matchesLists(RT, n, m))
         throw std::out_of_range("constructAllOrders: table does not match the order lists");
@@ -92,33 +112,34 @@ void constructAllOrders(std::vector<double>& Ux, std::vector<double>& Uy, std::v
         for (int i = nFirst; i <= nLast; ++i) {
             const double nOrder = static_cast<double>(n[static_cast<size_t>(i)]);
             // Grating equation for the in-plane wave vector of order (n, m).
-            const double ux = (K2x * mOrder + (K1x * nOrder + kInx)) / kMaterial;
-            const double uy = (K2y * mOrder + (K1y * nOrder + kIny)) / kMaterial;
+            const double ux = (K2x * mOrder + (K1x * nOrder + family.kInx)) / kMaterial;
+            const double uy = (K2y * mOrder + (K1y * nOrder + family.kIny)) / kMaterial;
             const double u2 = ux * ux + uy * uy;
             // Evanescent and grazing orders (and NaN directions) carry no ray.
             if (!(u2 < 1.0))
                 continue;
-            const double uz = std::sqrt(1.0 - u2) * zDirSign;
+            const double uz = std::sqrt(1.0 - u2) * family.zDirSign;
             const size_t cell = static_cast<size_t>(i) + n.size() * static_cast<size_t>(j);
             std::complex<double> E1 = RT[cell];
             std::complex<double> E2 = RT[cell + componentStride];
-            if (RT_is_in_XY)
+            if (family.tableInXY)
                 convertXYtoSP(E1, E2, ux, uy, uz);
             const double p = std::norm(E1) + std::norm(E2);
             if (!(p > 0.0) || !std::isfinite(p))
                 continue;
             const double amplitude = std::sqrt(p);
-            Ux.push_back(ux);
-            Uy.push_back(uy);
-            Uz.push_back(uz);
-            power.push_back(p);
+            orders.Ux.push_back(ux);
+            orders.Uy.push_back(uy);
+            orders.Uz.push_back(uz);
+            orders.power.push_back(p);
             const bool isSpecular =
-                specular && n[static_cast<size_t>(i)] == 0 && m[static_cast<size_t>(j)] == 0;
-            specOrDirac.push_back(isSpecular ? 1 : 6);
-            ESOut.push_back(E1 / amplitude);
-            EPOut.push_back(E2 / amplitude);
+                family.specular && n[static_cast<size_t>(i)] == 0 && m[static_cast<size_t>(j)] == 0;
+            orders.specOrDirac.push_back(isSpecular ? 1 : 6);
+            orders.ESOut.push_back(E1 / amplitude);
+            orders.EPOut.push_back(E2 / amplitude);
         }
     }
+    return orders;
 }
 
 }  // namespace quelbrant

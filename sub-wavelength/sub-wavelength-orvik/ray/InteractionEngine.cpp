@@ -265,15 +265,14 @@ int RayInteraction::interpolate()
     point.second = mPosition.second;
     const size_t rd = mSide;
 
-    // The working copy serves the ray unless the verbose dump is on, which
-    // the reference interpolators write; both give the same tables. A copy
-    // whose extents no longer match the surface's axes (tables rewritten
-    // without a rebuild) is never read.
+    // The working copy serves the ray whatever the log says (the log only
+    // observes). A copy whose extents no longer match the surface's axes
+    // (tables rewritten without a rebuild) is never read.
     const HalfSpaceGrid grid = halfSpaceGrid(s, rd);
-    if (!mVerbose && mTables && mTables->usable[rd] && tableExtentsMatchGrid(mTables->R[rd], grid) &&
+    if (mTables && mTables->usable[rd] && tableExtentsMatchGrid(mTables->R[rd], grid) &&
         tableExtentsMatchGrid(mTables->T[rd], grid)) {
         InterpolationStencil stencil;
-        if (!locateInterpolationStencil(grid, point, mNoInterp, stencil, k1gk2g.data()))
+        if (!locateInterpolationStencil(grid, point, mNoInterp, stencil, k1gk2g.data(), mVerbose))
             return -1;
         if (needR)
             interpolateAtStencil(mTables->R[rd], stencil, Rinterp);
@@ -282,25 +281,14 @@ int RayInteraction::interpolate()
         return 0;
     }
 
-    const NdArrayReal& theta = Access::mTheta(s)[rd];
-    auto interpolateTable = [&](NdArrayComplex& result, const NdArrayComplex& table) {
-        if (theta.empty())
-            return interpGratingOrders(
-                result, table, Access::mThetaOrUxOrKx(s)[rd], point.angle1, Access::mPhiOrUyOrKy(s)[rd],
-                point.angle2, Access::mLambda(s)[rd], point.lambda, mWithPosition, Access::mIndexMap(s),
-                Access::mXOrRadOrPar1(s), point.first, Access::mYOrPolOrPar2(s), point.second, k1gk2g,
-                Access::mK1Gxv2(s), Access::mK1Gyv2(s), Access::mK2Gxv2(s), Access::mK2Gyv2(s), mNoInterp);
-        return interpGratingOrdersWithFrequencyDependentTheta(
-            result, table, theta, point.angle1, Access::mPhiOrUyOrKy(s)[rd], point.angle2,
-            Access::mLambda(s)[rd], point.lambda, mWithPosition, Access::mIndexMap(s),
-            Access::mXOrRadOrPar1(s), point.first, Access::mYOrPolOrPar2(s), point.second, k1gk2g,
-            Access::mK1Gxv2(s), Access::mK1Gyv2(s), Access::mK2Gxv2(s), Access::mK2Gyv2(s), mNoInterp);
-    };
+    // A side without a usable copy (no memory for it, or tables the copy
+    // refused, which the dense interpolation then reports) reads the dense
+    // tables, located the same way.
     int status = 0;
     if (needR)
-        status = interpolateTable(Rinterp, Access::mR(s)[rd]);
+        status = interpGratingOrders(Rinterp, Access::mR(s)[rd], grid, point, k1gk2g, mNoInterp, mVerbose);
     if (status == 0 && needT)
-        status = interpolateTable(Tinterp, Access::mT(s)[rd]);
+        status = interpGratingOrders(Tinterp, Access::mT(s)[rd], grid, point, k1gk2g, mNoInterp, mVerbose);
     return status;
 }
 
@@ -335,12 +323,18 @@ void RayInteraction::buildFamily(bool reflected, bool singleOrder)
         singleOrder ? mScratch.singleM
                     : (reflected ? Access::m_list_orders_Rm(s) : Access::m_list_orders_Tm(s))[rd];
     const double dirZ = mRay.direction[2];
-    PropagatingOrderList& o = mScratch.orders;
-    constructAllOrders(
-        o.Ux, o.Uy, o.Uz, o.power, o.specOrDirac, o.ESOut, o.EPOut, reflected ? mK.kIn : mK.kOut, mK.kInx,
-        mK.kIny, mScratch.k1gk2g, nList, mList, reflected ? mScratch.Rinterp : mScratch.Tinterp,
-        reflected ? -std::copysign(1.0, dirZ) : std::copysign(1.0, dirZ),
-        (reflected ? Access::mSpecularR(s) : Access::mSpecularT(s))[rd], Access::mInterpInXY(s));
+    OrderFamilyInputs family;
+    family.table = reflected ? &mScratch.Rinterp : &mScratch.Tinterp;
+    family.n = &nList;
+    family.m = &mList;
+    family.k1gk2g = &mScratch.k1gk2g;
+    family.kMaterial = reflected ? mK.kIn : mK.kOut;
+    family.kInx = mK.kInx;
+    family.kIny = mK.kIny;
+    family.zDirSign = reflected ? -std::copysign(1.0, dirZ) : std::copysign(1.0, dirZ);
+    family.specular = (reflected ? Access::mSpecularR(s) : Access::mSpecularT(s))[rd];
+    family.tableInXY = Access::mInterpInXY(s);
+    constructAllOrders(family, mScratch.orders);
 }
 
 // All orders of the included families (reflected first), or only the

@@ -2,17 +2,6 @@
 
 namespace quelbrant {
 
-void PropagatingOrderList::clear()
-{
-    Ux.clear();
-    Uy.clear();
-    Uz.clear();
-    power.clear();
-    specOrDirac.clear();
-    ESOut.clear();
-    EPOut.clear();
-}
-
 double randomDrawLimit(bool lossless, double totalPower, double inPower, bool includeReflection,
                        bool includeTransmission)
 {

@@ -7,28 +7,15 @@
 // specular zeroth order of a family so flagged and for the Fresnel fallback,
 // 6 for every other order. A lossless specific order answers +1 either way.
 
-#include <complex>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
+#include "orders/PropagatingOrders.h"
 namespace quelbrant {
 
 constexpr int NoOutgoingRay = 0;
 constexpr int LosslessSpecificOrderWritten = 1;
-
-// One entry per propagating order: reflected orders first, then transmitted
-// ones, each family m-major. Fields in the S/P basis of the order's
-// direction, at unit power; power in the units of the incident field's.
-struct PropagatingOrderList {
-    std::vector<double> Ux, Uy, Uz, power;
-    std::vector<int> specOrDirac;  // 1 specular zeroth order, 6 any other
-    std::vector<std::complex<double>> ESOut, EPOut;
-
-    size_t size() const { return power.size(); }
-    // Empties every list, keeping their storage for the next ray.
-    void clear();
-};
 
 // Upper end of the random draw. The draw runs up to the incident power, so
 // that the share the orders do not carry is lost, only where that share is a

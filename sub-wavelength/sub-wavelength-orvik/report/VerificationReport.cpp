@@ -6,7 +6,7 @@
 #include <stdexcept>
 
 #include "MathConstants.h"
-#include "tables/TableShape.h"
+#include "tables/DenseTableShape.h"
 
 namespace quelbrant {
 
@@ -48,13 +48,13 @@ class BlockAddress {
 public:
     BlockAddress(const NdArrayComplex& table, bool withPosition) : mTable(table), mLead(withPosition ? 1 : 0)
     {
-        const std::vector<size_t>& d = table.m_size;
-        if (d.size() != mLead + 7u || d[mLead + 5] != 2 || d[mLead + 6] != 2)
+        if (!quelbrant::hasDenseLayout(table.m_size, withPosition))
             throw std::out_of_range("report: a table does not have the dense layout");
-        size_t elements = 0;
-        if (!checkedProduct(d.begin(), d.end(), elements) || elements != table.size())
+        const std::optional<quelbrant::DenseTableShape> shape =
+            quelbrant::denseTableShape(table, withPosition);
+        if (!shape)
             throw std::out_of_range("report: a table holds fewer elements than its extents");
-        mChannelStride = elements / 4;
+        mChannelStride = shape->elements() / 4;
     }
 
     size_t positions() const { return mLead ? mTable.m_size[0] : 1; }

@@ -6,8 +6,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "tables/DenseTableShape.h"
 #include "tables/TablePreparation.h"
-#include "tables/TableShape.h"
 
 namespace quelbrant {
 
@@ -26,13 +26,12 @@ struct GridView {
 GridView gridView(const NdArrayComplex& table, const char* name, size_t p, size_t a1, size_t a2, size_t l)
 {
     const std::vector<size_t>& d = table.m_size;
-    size_t elements = 0;
     if (d.size() < p + 3 || d[p] != a1 || d[p + 1] != a2 || d[p + 2] != l ||
-        !checkedProduct(d.begin(), d.end(), elements) || elements != table.size())
+        !quelbrant::extentsDescribe(d, table.size()))
         throw std::invalid_argument(std::string("the ") + name +
                                     " table does not match the angle and wavelength axes");
-    size_t rest = 1;
-    checkedProduct(d.begin() + static_cast<std::ptrdiff_t>(p + 3), d.end(), rest);
+    // Part of a valid shape, so its count exists.
+    const size_t rest = *quelbrant::tableElementCount(d.data() + p + 3, d.data() + d.size());
     return {p == 1 ? d[0] : 1, a1, a2, l, rest};
 }
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "MathConstants.h"
-#include "tables/TableShape.h"
+#include "tables/DenseTableShape.h"
 
 namespace quelbrant {
 
@@ -113,23 +113,32 @@ void checkLabels(size_t extent, size_t labels, const char* what)
 
 }  // namespace
 
-void convertRTBetweenBases(NdArrayComplex& RT, const std::vector<double>& theta,
-                           const std::vector<double>& phi, const std::vector<double>& lambda,
-                           const std::vector<int>& nn, const std::vector<int>& nm, bool mXyVarOrParScan,
-                           const std::vector<double>& nk1x, const std::vector<double>& nk1y,
-                           const std::vector<double>& nk2x, const std::vector<double>& nk2y,
-                           GratingSurface::AngleDefinition angleDef, double indexIn, double indexOut,
-                           bool incidentFromUpper, double signOfOutputUz, bool convertSPtoXY,
+void convertRTBetweenBases(NdArrayComplex& RT, const quelbrant::DenseTableAxes& axes,
+                           const LatticeVectorsPerPosition& lattice,
+                           const quelbrant::ConversionGeometry& geometry, bool convertSPtoXY,
                            const NdArrayReal* thetaPerWavelength)
 {
-    const size_t p = mXyVarOrParScan ? 1 : 0;
-    const std::vector<size_t>& d = RT.m_size;
-    size_t elements = 0;
-    if (d.size() != p + 7 || d[p + 5] != 2 || d[p + 6] != 2 ||
-        !checkedProduct(d.begin(), d.end(), elements) || elements != RT.size())
+    if (!axes.complete())
+        throw std::invalid_argument("convertRTBetweenBases: axes or order vectors missing");
+    const std::vector<double>& theta = *axes.angle1;
+    const std::vector<double>& phi = *axes.angle2;
+    const std::vector<double>& lambda = *axes.lambda;
+    const std::vector<int>& nn = *axes.nOrders;
+    const std::vector<int>& nm = *axes.mOrders;
+    const std::vector<double>& nk1x = lattice.k1x;
+    const std::vector<double>& nk1y = lattice.k1y;
+    const std::vector<double>& nk2x = lattice.k2x;
+    const std::vector<double>& nk2y = lattice.k2y;
+    const GratingSurface::AngleDefinition angleDef = geometry.angleDef;
+    const double indexIn = geometry.indexIn;
+    const bool incidentFromUpper = geometry.incidentFromUpper;
+    const double signOfOutputUz = geometry.signOfOutputUz;
+    const std::optional<quelbrant::DenseTableShape> shape = quelbrant::denseTableShape(RT, axes.withPosition);
+    if (!shape)
         throw std::out_of_range("convertRTBetweenBases: the table is not a dense R/T table");
-    const size_t positions = p == 1 ? d[0] : 1;
-    const size_t a1 = d[p], a2 = d[p + 1], wavelengths = d[p + 2], nCount = d[p + 3], mCount = d[p + 4];
+    const size_t positions = shape->positions;
+    const size_t a1 = shape->angle1, a2 = shape->angle2, wavelengths = shape->wavelengths;
+    const size_t nCount = shape->nOrders, mCount = shape->mOrders;
     checkLabels(a1, theta.size(), "the first angle axis");
     checkLabels(a2, phi.size(), "the second angle axis");
     checkLabels(wavelengths, lambda.size(), "the wavelength axis");
@@ -141,15 +150,14 @@ void convertRTBetweenBases(NdArrayComplex& RT, const std::vector<double>& theta,
     size_t thetaRows = 0;
     if (thetaDependsOnWavelength) {
         const std::vector<size_t>& t = thetaPerWavelength->m_size;
-        size_t thetaElements = 0;
         if (angleDef != GratingSurface::POLAR || t.size() != 2 ||
-            !checkedProduct(t.begin(), t.end(), thetaElements) || thetaElements != thetaPerWavelength->size())
+            !quelbrant::extentsDescribe(t, thetaPerWavelength->size()))
             throw std::out_of_range("convertRTBetweenBases: the theta-per-wavelength table is malformed");
         checkLabels(a1, t[0], "the theta-per-wavelength table's theta extent");
         checkLabels(wavelengths, t[1], "the theta-per-wavelength table's wavelength extent");
         thetaRows = t[0];
     }
-    if (elements == 0)
+    if (shape->elements() == 0)
         return;
 
     // The incident side depends on the grid point only: evaluate it once per
@@ -159,7 +167,7 @@ void convertRTBetweenBases(NdArrayComplex& RT, const std::vector<double>& theta,
     std::vector<double> outDenominator(wavelengths);
     for (size_t k = 0; k < wavelengths; ++k) {
         const double k0 = TwoPi / lambda[k];
-        outDenominator[k] = k0 * indexOut;
+        outDenominator[k] = k0 * geometry.indexOut;
         for (size_t j = 0; j < a2; ++j)
             for (size_t i = 0; i < a1; ++i) {
                 // Node (i, j, k) holds data for the angle it was computed at.

@@ -19,18 +19,28 @@
 
 #include "GratingSurface.h"
 #include "NdArray.h"
+#include "load/LatticeVectorReader.h"
+#include "tables/DenseTableAxes.h"
 
 namespace quelbrant {
 
+// How light meets and leaves the table being converted.
+struct ConversionGeometry {
+    // The form of the angle axes: theta and phi in degrees for POLAR, ux/uy
+    // for UNIT_VECTOR, kx/ky in 1/m otherwise.
+    GratingSurface::AngleDefinition angleDef = GratingSurface::A_NONE;
+    double indexIn = 1.0;            // refractive index of the incident medium
+    double indexOut = 1.0;           // of the medium the orders leave into
+    bool incidentFromUpper = false;  // light travels towards -z
+    // Sign of uz of the outgoing orders: -1 reflected into the lower side or
+    // transmitted from the upper side, +1 otherwise.
+    double signOfOutputUz = 1.0;
+};
+
 // RT: dense table [position] x A1 x A2 x L x Nn x Nm x 2 x 2, converted in
-// place. theta/phi/lambda: the side's sorted axes (theta and phi in degrees
-// for POLAR, ux/uy for UNIT_VECTOR, kx/ky in 1/m otherwise); lambda in m.
-// nn, nm: the table's order vectors. nk1x..nk2y: reciprocal lattice vectors
-// in 1/m, one entry per position (one entry without position data).
-// indexIn/indexOut: refractive index of the incident medium and of the
-// medium the orders leave into. incidentFromUpper: light travels towards -z.
-// signOfOutputUz: sign of uz of the outgoing orders (-1 reflected into the
-// lower side or transmitted from the upper side, +1 otherwise).
+// place. axes: the side's sorted axes (lambda in m) and the table's order
+// vectors. lattice: reciprocal lattice vectors k1x..k2y in 1/m, one entry
+// per position (one entry without position data); the norms are not read.
 // convertSPtoXY: true S/P -> X/Y, false X/Y -> S/P.
 // thetaPerWavelength: for a polar grid whose incidence angle depends on the
 // wavelength (the file's "f_conversion"), the table [theta index, wavelength
@@ -42,14 +52,10 @@ namespace quelbrant {
 // blocks, when an axis, order vector or lattice list is shorter than the
 // table extent it labels, or when a theta-per-wavelength table is given for
 // a grid that is not polar or does not cover the first angle axis and the
-// wavelength axis.
-void convertRTBetweenBases(NdArrayComplex& RT, const std::vector<double>& theta,
-                           const std::vector<double>& phi, const std::vector<double>& lambda,
-                           const std::vector<int>& nn, const std::vector<int>& nm, bool mXyVarOrParScan,
-                           const std::vector<double>& nk1x, const std::vector<double>& nk1y,
-                           const std::vector<double>& nk2x, const std::vector<double>& nk2y,
-                           GratingSurface::AngleDefinition angleDef, double indexIn, double indexOut,
-                           bool incidentFromUpper, double signOfOutputUz, bool convertSPtoXY,
+// wavelength axis; std::invalid_argument when axes are missing.
+void convertRTBetweenBases(NdArrayComplex& RT, const quelbrant::DenseTableAxes& axes,
+                           const LatticeVectorsPerPosition& lattice,
+                           const quelbrant::ConversionGeometry& geometry, bool convertSPtoXY,
                            const NdArrayReal* thetaPerWavelength = nullptr);
 
 }  // namespace quelbrant

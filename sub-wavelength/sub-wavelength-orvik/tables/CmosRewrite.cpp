@@ -6,7 +6,7 @@
 #include <cstddef>
 
 #include "GratingSurface.h"
-#include "tables/TableShape.h"
+#include "tables/DenseTableShape.h"
 
 namespace quelbrant {
 
@@ -24,19 +24,10 @@ struct FoldedTable {
 bool foldTable(const NdArrayComplex& table, const std::vector<int>& n, const std::vector<int>& m,
                bool withPosition, FoldedTable& folded)
 {
-    const std::vector<size_t>& extents = table.m_size;
-    const size_t gridRank = withPosition ? 4 : 3;
-    if (extents.size() != gridRank + 4)
+    const std::optional<quelbrant::DenseTableShape> shape = quelbrant::denseTableShape(table, withPosition);
+    if (!shape || shape->nOrders != n.size() || shape->mOrders != m.size())
         return false;
-    if (extents[gridRank] != n.size() || extents[gridRank + 1] != m.size() || extents[gridRank + 2] != 2 ||
-        extents[gridRank + 3] != 2)
-        return false;
-    size_t elements = 0;
-    if (!checkedProduct(extents.begin(), extents.end(), elements) || elements != table.size())
-        return false;
-    folded.nodes = 1;
-    for (size_t d = 0; d < gridRank; ++d)
-        folded.nodes *= extents[d];
+    folded.nodes = shape->nodes();
     folded.orders = n.size() * m.size();
     return true;
 }

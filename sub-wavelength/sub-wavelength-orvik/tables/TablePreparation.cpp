@@ -6,7 +6,8 @@
 #include <string>
 
 #include "ErrorTable.h"
-#include "tables/TableShape.h"
+#include "load/PositionData.h"
+#include "tables/DenseTableShape.h"
 
 namespace quelbrant {
 
@@ -104,9 +105,9 @@ void populateRTMatrices(NdArrayComplex& in, std::vector<int>& n, std::vector<int
     const size_t rows = nm.m_size[0];
     if (in.m_size[p + 3] != rows)
         throw addErrorMessage(OrderExtentMessage, false);
-    size_t fileElements = 0;
-    if (!checkedProduct(in.m_size.begin(), in.m_size.end(), fileElements) || fileElements != in.size())
+    if (!quelbrant::extentsDescribe(in.m_size, in.size()))
         throw addErrorMessage(ElementCountMessage, false);
+    const size_t fileElements = in.size();
 
     // Destination (n, m) index of every listed row, checked once so that the
     // copy below cannot land outside the dense order grid.
@@ -125,9 +126,9 @@ void populateRTMatrices(NdArrayComplex& in, std::vector<int>& n, std::vector<int
     extents.push_back(m.size());
     extents.push_back(in.m_size[p + 4]);
     extents.push_back(in.m_size[p + 5]);
-    size_t denseElements = 0;
-    if (!checkedProduct(extents.begin(), extents.end(), denseElements) ||
-        denseElements > MaxDenseTableElements)
+    const std::optional<size_t> denseCount = quelbrant::tableElementCount(extents);
+    const size_t denseElements = denseCount.value_or(0);
+    if (!denseCount || denseElements > MaxDenseTableElements)
         throw addErrorMessage(
             "Schema Validation failed: The R and T matrices spread over the full range of grating orders "
             "would exceed " +
@@ -164,18 +165,18 @@ void populateRTMatrices(NdArrayComplex& in, std::vector<int>& n, std::vector<int
     }
 }
 
-void validateDimensions(const NdArrayComplex& A, const std::vector<double>& nt, const std::vector<double>& np,
-                        const std::vector<double>& nl, const std::vector<int>& nn, const std::vector<int>& nm,
-                        bool mXyVarOrParScan, const std::vector<double>& nk1x,
-                        const std::vector<double>& nk1y, const std::vector<double>& nk1n,
-                        const std::vector<double>& nk2x, const std::vector<double>& nk2y,
-                        const std::vector<double>& nk2n, const NdArrayInt& IndexMap,
-                        const std::vector<double>& xr1, const std::vector<double>& yp2)
+void validateDimensions(const NdArrayComplex& A, const quelbrant::DenseTableAxes& axes,
+                        const quelbrant::PositionData* positionData)
 {
-    const size_t p = mXyVarOrParScan ? 1 : 0;
+    if (!axes.complete() || (axes.withPosition && !positionData))
+        throw std::invalid_argument("validateDimensions: axes, order vectors or position data missing");
+    const std::vector<double>& nt = *axes.angle1;
+    const std::vector<double>& np = *axes.angle2;
+    const std::vector<double>& nl = *axes.lambda;
+    const size_t p = axes.withPosition ? 1 : 0;
     const std::vector<size_t>& d = A.m_size;
-    if (d.size() != p + 7 || d[p] != nt.size() || d[p + 1] != np.size() || d[p + 2] != nl.size() ||
-        d[p + 5] != 2 || d[p + 6] != 2)
+    if (!quelbrant::hasDenseLayout(d, axes.withPosition) || d[p] != nt.size() || d[p + 1] != np.size() ||
+        d[p + 2] != nl.size())
         throw addErrorMessage(
             "Schema Validation failed: Dimension mismatch between RT matrix, theta, phi, wavelength, PolOut, "
             "and PolIn.",
@@ -184,31 +185,35 @@ void validateDimensions(const NdArrayComplex& A, const std::vector<double>& nt, 
     // ray an empty axis to search.
     if (nt.empty() || np.empty() || nl.empty())
         throw addErrorMessage(EmptyAxisMessage, false);
-    if (d[p + 3] != nn.size() || d[p + 4] != nm.size())
+    if (d[p + 3] != axes.nOrders->size() || d[p + 4] != axes.mOrders->size())
         throw addErrorMessage(OrderExtentMessage, false);
-    size_t elements = 0;
-    if (!checkedProduct(d.begin(), d.end(), elements) || elements != A.size())
+    if (!quelbrant::extentsDescribe(d, A.size()))
         throw addErrorMessage(ElementCountMessage, false);
-    if (!mXyVarOrParScan)
+    if (!axes.withPosition)
         return;
 
+    const LatticeVectorsPerPosition& lattice = positionData->lattice;
+    const PositionGrid& grid = positionData->grid;
     const size_t positions = d[0];
-    for (const std::vector<double>* list : {&nk1x, &nk1y, &nk1n, &nk2x, &nk2y, &nk2n})
+    for (const std::vector<double>* list :
+         {&lattice.k1x, &lattice.k1y, &lattice.k1Norm, &lattice.k2x, &lattice.k2y, &lattice.k2Norm})
         if (list->size() != positions)
             throw addErrorMessage(
                 "Schema validation failed: size first dimension of reciprocal lattice vector is not same as "
                 "first dimension of RT matrix.",
                 false);
     // Index-map values are position numbers from 1; zero and below mark holes.
-    const int s = static_cast<int>(nk1x.size());
-    for (int v : IndexMap)
+    const int s = static_cast<int>(lattice.k1x.size());
+    for (int v : grid.indexMap)
         if (v > s)
             throw addErrorMessage(
                 "Schema validation failed: mIndexMap defined index of " + std::to_string(v) +
                     ", while the size of 1st dimension of R, T data is " + std::to_string(s),
                 false);
     // Addressed (second position axis, first position axis).
-    if (IndexMap.m_size.size() < 2 || IndexMap.m_size[0] != yp2.size() || IndexMap.m_size[1] != xr1.size())
+    const NdArrayInt& indexMap = grid.indexMap;
+    if (indexMap.m_size.size() < 2 || indexMap.m_size[0] != grid.axis2.size() ||
+        indexMap.m_size[1] != grid.axis1.size())
         throw addErrorMessage(
             "Schema validation failed: the sizes of first and second dimensions of mIndexMap is not same as "
             "length of pos_x/pos_y/pos_rad/pos_pol/par_1/par_2.",

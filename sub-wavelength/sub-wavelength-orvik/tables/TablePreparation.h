@@ -19,8 +19,10 @@
 #include <vector>
 
 #include "NdArray.h"
+#include "tables/DenseTableAxes.h"
 
 namespace quelbrant {
+struct PositionData;
 
 // Widest order range (nmax - nmin + 1, likewise for m) an order list may
 // span. Far beyond any physical grating; it keeps a corrupt list from
@@ -62,17 +64,14 @@ void constructOrderVectors(NdArrayInt& in, std::vector<int>& n, std::vector<int>
 void populateRTMatrices(NdArrayComplex& in, std::vector<int>& n, std::vector<int>& m, NdArrayInt& nm,
                         NdArrayComplex& RT, bool mXyVarOrParScan);
 
-// Checks a dense table against its axes (nt, np, nl), order vectors (nn, nm)
-// and, with position data, the six per-position lattice lists, the index map
-// and the two position axes. The first failing check ends the call. An
-// empty angle or wavelength axis is refused as well.
-void validateDimensions(const NdArrayComplex& A, const std::vector<double>& nt, const std::vector<double>& np,
-                        const std::vector<double>& nl, const std::vector<int>& nn, const std::vector<int>& nm,
-                        bool mXyVarOrParScan, const std::vector<double>& nk1x,
-                        const std::vector<double>& nk1y, const std::vector<double>& nk1n,
-                        const std::vector<double>& nk2x, const std::vector<double>& nk2y,
-                        const std::vector<double>& nk2n, const NdArrayInt& IndexMap,
-                        const std::vector<double>& xr1, const std::vector<double>& yp2);
+// Checks a dense table against its axes and order vectors and, with
+// position data (axes.withPosition), against the six per-position lattice
+// lists, the index map and the two position axes of positions. The first
+// failing check ends the call. An empty angle or wavelength axis is refused
+// as well. Missing axes, or missing position data where the axes ask for it
+// (a caller fault), throw std::invalid_argument.
+void validateDimensions(const NdArrayComplex& A, const quelbrant::DenseTableAxes& axes,
+                        const quelbrant::PositionData* positions);
 
 // Sorts the two angle axes and the wavelength axis ascending (stable) and
 // permutes both dense tables to match. Axes already in order cost one scan
