@@ -1,24 +1,31 @@
 #include "GratingDocument.h"
 
-#include <fstream>
+#include <istream>
+#include <streambuf>
 #include <string>
-#include <system_error>
 
 #include "ErrorTable.h"
 #include "GratingSchema.h"
+#include "RegularFileText.h"
 
 using json = nlohmann::json;
 
+namespace {
+
+// The file's text read as a stream, without a copy. Extraction parses one
+// value and leaves whatever follows it unread, as it did from the file.
+class TextStreamBuffer : public std::streambuf {
+public:
+    explicit TextStreamBuffer(std::string& text) { setg(text.data(), text.data(), text.data() + text.size()); }
+};
+
+}  // namespace
+
 json readGratingDocument(const std::filesystem::path& file)
 {
-    // A folder opens as a stream on some systems and only fails on reading;
-    // it is no more a grating file than a missing path.
-    std::error_code ignored;
-    std::ifstream ifs;
-    if (!std::filesystem::is_directory(file, ignored))
-        ifs.open(file);
-    if (!ifs.is_open() || !ifs)
-        throw addErrorMessage("Unable to open or access file", false);
+    // Read whole, so that a failing read is told as one and never reaches
+    // the parser as a document that merely ends early.
+    std::string text = quelbrant::readRegularFile(file);
 
     try {
         (void)gratingSchema();
@@ -29,7 +36,14 @@ json readGratingDocument(const std::filesystem::path& file)
 
     json j;
     try {
-        ifs >> j;
+        {
+            TextStreamBuffer buffer(text);
+            std::istream stream(&buffer);
+            stream >> j;
+        }
+        // The text is not needed once parsed; the checks and tables to come
+        // need the memory more.
+        std::string().swap(text);
         validateAgainstGratingSchema(j);
     } catch (const json::exception& e) {
         throw addErrorMessage(std::string("Grating data file is not valid JSON format(2):\n") + e.what(),

@@ -20,6 +20,7 @@
 #include "LatticeVectorReader.h"
 #include "PolarisationBasisChoice.h"
 #include "PositionGridReader.h"
+#include "RefractiveIndexCheck.h"
 #include "logger.h"
 #include "sub-wavelength-orvik.h"
 
@@ -79,6 +80,8 @@ GratingSurface::GratingSurface(const wchar_t* filename, bool isLog, bool isVerbo
         } catch (...) {
             throw addErrorMessage("Schema validation failed when loading n_lower and n_upper.", false);
         }
+        quelbrant::refuseImpossibleIndex("n_lower", mNLower);
+        quelbrant::refuseImpossibleIndex("n_upper", mNUpper);
 
         if (mXyVarOrParScan) {
             LatticeVectorsPerPosition k = readLatticeVectorsPerPosition(j);

@@ -6,6 +6,7 @@
 #include "ErrorTable.h"
 #include "GratingSurfaceAccess.h"
 #include "JsonReaders.h"
+#include "RepeatedOrders.h"
 #include "TablePreparation.h"
 #include "ThetaPerWavelength.h"
 
@@ -72,6 +73,8 @@ double readHalfSpace(const json& root, int side, const GratingSurface& surface,
         makeNdArrayInt(loT, grat_results.at("list_orders_T"));
         constructOrderVectors(loR, hs.ordersRn, hs.ordersRm);
         constructOrderVectors(loT, hs.ordersTn, hs.ordersTm);
+        quelbrant::refuseRepeatedOrders(loR, std::string(sideName(side)) + "/list_orders_R");
+        quelbrant::refuseRepeatedOrders(loT, std::string(sideName(side)) + "/list_orders_T");
 
         // The file tables are released as soon as their dense forms exist:
         // the peak is the document plus one file table and the dense ones.
