@@ -12,12 +12,12 @@ struct LiveSet {
     std::unordered_set<const void*> instances;
 };
 
-// Never destroyed: a host may release its surfaces from its own static
-// destructors, after this library's would have run.
+// Goes with the library when it is unloaded, like the error table: a host
+// that unloads it has no surfaces left to release.
 LiveSet& liveSet()
 {
-    static LiveSet* const set = new LiveSet;
-    return *set;
+    static LiveSet set;
+    return set;
 }
 
 }  // namespace
