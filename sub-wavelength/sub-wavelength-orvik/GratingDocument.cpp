@@ -1,15 +1,18 @@
 #include "GratingDocument.h"
 
 #include <fstream>
+#include <new>
+#include <stdexcept>
 #include <string>
 #include <system_error>
 
 #include "ErrorTable.h"
 #include "GratingSchema.h"
+#include "JsonDocumentBuilder.h"
 
 using json = nlohmann::json;
 
-json readGratingDocument(const std::filesystem::path& file)
+void readGratingDocument(const std::filesystem::path& file, json& document)
 {
     // A folder opens as a stream on some systems and only fails on reading;
     // it is no more a grating file than a missing path.
@@ -27,15 +30,17 @@ json readGratingDocument(const std::filesystem::path& file)
                               false);
     }
 
-    json j;
     try {
-        ifs >> j;
-        validateAgainstGratingSchema(j);
+        quelbrant::TooDeepValue tooDeep;
+        if (!quelbrant::parseJsonDocument(ifs, MaxDocumentNesting, document, tooDeep))
+            throw std::invalid_argument(tooDeepValueReport(tooDeep.pointer, tooDeep.text));
+        validateAgainstGratingSchema(document);
     } catch (const json::exception& e) {
         throw addErrorMessage(std::string("Grating data file is not valid JSON format(2):\n") + e.what(),
                               false);
+    } catch (const std::bad_alloc&) {
+        throw;
     } catch (const std::exception& e) {
         throw addErrorMessage(std::string("Schema validation failed, here is why:\n") + e.what(), false);
     }
-    return j;
 }
