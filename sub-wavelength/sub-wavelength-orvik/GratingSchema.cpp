@@ -52,7 +52,8 @@ constexpr size_t MinReportedValueLength = 16;
 // Pointer and value come from the document and may be of any length; the
 // reason is the library's own and always short. The pointer is cut first,
 // then the value gets the room the rest leaves.
-std::string violationReport(const std::string& pointer, const std::string& valueText, const std::string& reason)
+std::string violationReport(const std::string& pointer, const std::string& valueText,
+                            const std::string& reason)
 {
     const std::string shownPointer =
         abbreviatePointer(pointer, MaxReportedPointerLength, ReportedPointerSegmentsPerEnd);
@@ -74,8 +75,9 @@ const json& gratingSchema()
 
 std::string tooDeepValueReport(const std::string& pointer, const std::string& elidedText)
 {
-    return violationReport(pointer, elidedText,
-                           "Value is nested more than " + std::to_string(MaxDocumentNesting) + " levels deep.");
+    return violationReport(
+        pointer, elidedText,
+        "Value is nested more than " + std::to_string(MaxDocumentNesting) + " levels deep.");
 }
 
 void validateAgainstGratingSchema(const json& document)
@@ -87,5 +89,6 @@ void validateAgainstGratingSchema(const json& document)
     if (satisfiesSchema(schema, document))
         return;
     const SchemaViolation violation = findFirstViolation(schema, document);
-    throw std::invalid_argument(violationReport(violation.pointer, jsonText(*violation.value), violation.reason));
+    throw std::invalid_argument(
+        violationReport(violation.pointer, jsonText(*violation.value), violation.reason));
 }

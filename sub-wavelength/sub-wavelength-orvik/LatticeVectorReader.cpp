@@ -1,8 +1,8 @@
 #include "LatticeVectorReader.h"
 
-#include <new>
 #include <algorithm>
 #include <cmath>
+#include <new>
 #include <string>
 
 #include "ErrorTable.h"
