@@ -1,31 +1,20 @@
 #include "GratingDocument.h"
 
 #include <istream>
-#include <streambuf>
+#include <new>
+#include <stdexcept>
 #include <string>
 
 #include "ErrorTable.h"
 #include "GratingSchema.h"
-#include "RegularFileText.h"
+#include "JsonDocumentBuilder.h"
+#include "RegularFileReader.h"
 
 using json = nlohmann::json;
 
-namespace {
-
-// The file's text read as a stream, without a copy. Extraction parses one
-// value and leaves whatever follows it unread, as it did from the file.
-class TextStreamBuffer : public std::streambuf {
-public:
-    explicit TextStreamBuffer(std::string& text) { setg(text.data(), text.data(), text.data() + text.size()); }
-};
-
-}  // namespace
-
-json readGratingDocument(const std::filesystem::path& file)
+void readGratingDocument(const std::filesystem::path& file, json& document)
 {
-    // Read whole, so that a failing read is told as one and never reaches
-    // the parser as a document that merely ends early.
-    std::string text = quelbrant::readRegularFile(file);
+    quelbrant::RegularFileReader reader(file);
 
     try {
         (void)gratingSchema();
@@ -34,22 +23,18 @@ json readGratingDocument(const std::filesystem::path& file)
                               false);
     }
 
-    json j;
     try {
-        {
-            TextStreamBuffer buffer(text);
-            std::istream stream(&buffer);
-            stream >> j;
-        }
-        // The text is not needed once parsed; the checks and tables to come
-        // need the memory more.
-        std::string().swap(text);
-        validateAgainstGratingSchema(j);
+        quelbrant::TooDeepValue tooDeep;
+        std::istream stream(&reader);
+        if (!quelbrant::parseJsonDocument(stream, MaxDocumentNesting, document, tooDeep))
+            throw std::invalid_argument(tooDeepValueReport(tooDeep.pointer, tooDeep.text));
+        validateAgainstGratingSchema(document);
     } catch (const json::exception& e) {
         throw addErrorMessage(std::string("Grating data file is not valid JSON format(2):\n") + e.what(),
                               false);
+    } catch (const std::bad_alloc&) {
+        throw;
     } catch (const std::exception& e) {
         throw addErrorMessage(std::string("Schema validation failed, here is why:\n") + e.what(), false);
     }
-    return j;
 }

@@ -5,6 +5,7 @@
 
 #include <exception>
 #include <filesystem>
+#include <new>
 #include <nlohmann/json.hpp>
 #include <stdexcept>
 #include <string>
@@ -17,6 +18,7 @@
 #include "GratingDocument.h"
 #include "HalfSpaceLoader.h"
 #include "JsonReaders.h"
+#include "JsonTeardown.h"
 #include "LatticeVectorReader.h"
 #include "PolarisationBasisChoice.h"
 #include "PositionGridReader.h"
@@ -61,7 +63,9 @@ GratingSurface::GratingSurface(const wchar_t* filename, bool isLog, bool isVerbo
     try {
         const std::filesystem::path fs = openablePath(filename);
         configureLog(*this, fs, isLog, isVerboseLog, isCallByTaldo);
-        const json j = readGratingDocument(fs);
+        json j;
+        const quelbrant::TakeApartAtScopeEnd teardown(j);
+        readGratingDocument(fs, j);
 
         // Position grid: tables then carry a leading position dimension.
         mXyVarOrParScan = j.contains("spatial_variation_or_parameter_scan");
@@ -77,6 +81,8 @@ GratingSurface::GratingSurface(const wchar_t* filename, bool isLog, bool isVerbo
         try {
             mNLower = getdouble("n_lower", j, false, 0.0);
             mNUpper = getdouble("n_upper", j, false, 0.0);
+        } catch (const std::bad_alloc&) {
+            throw;
         } catch (...) {
             throw addErrorMessage("Schema validation failed when loading n_lower and n_upper.", false);
         }
@@ -109,6 +115,8 @@ GratingSurface::GratingSurface(const wchar_t* filename, bool isLog, bool isVerbo
                 mUseSurfaceNormalToDetermineDirection =
                     getbool("detect_ray_direction_from_surface_normal", orvik_specific, true, false);
             }
+        } catch (const std::bad_alloc&) {
+            throw;
         } catch (...) {
         }
 
@@ -179,6 +187,11 @@ GratingSurface::GratingSurface(const wchar_t* filename, bool isLog, bool isVerbo
         mInterpPosition = getbool("polarization_interpolate_over_spatial_parameter", j, true, true);
     } catch (int) {
         throw;
+    } catch (const std::bad_alloc&) {
+        // The document is gone by now (taken apart leaves first, which needs
+        // no memory), so the message most likely finds room; if not, the
+        // export reports the bad_alloc itself.
+        throw addErrorMessage("Loading the grating data file failed: out of memory", false);
     } catch (const std::exception& e) {
         // Whatever the steps above do not report themselves (allocation
         // failure, a log file that cannot be opened, an inconsistency caught

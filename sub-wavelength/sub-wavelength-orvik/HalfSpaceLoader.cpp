@@ -1,5 +1,6 @@
 #include "HalfSpaceLoader.h"
 
+#include <new>
 #include <string>
 
 #include "AxisPairReader.h"
@@ -53,6 +54,8 @@ void readSpecularFlags(const json& grat_results, HalfSpace& hs)
         const json& orvik_specific = grat_results.at("orvik");
         hs.specularR = getbool("specular_R", orvik_specific, true, false);
         hs.specularT = getbool("specular_T", orvik_specific, true, false);
+    } catch (const std::bad_alloc&) {
+        throw;
     } catch (...) {
     }
 }
@@ -111,6 +114,8 @@ double readHalfSpace(const json& root, int side, const GratingSurface& surface,
 
         if (!Access::isCallByTaldo(surface))
             readSpecularFlags(grat_results, hs);
+    } catch (const std::bad_alloc&) {
+        throw;
     } catch (const json::type_error& e) {
         throw addErrorMessage(std::string("Schema validation failed (R/T data), here is why:\n") + e.what(),
                               false);
@@ -146,6 +151,8 @@ HalfSpace loadHalfSpace(const json& root, int side, const GratingSurface& surfac
 
     try {
         sortAngleAndWavelength(hs.R, hs.T, hs.axis1, hs.axis2, hs.lambda, Access::mXyVarOrParScan(surface));
+    } catch (const std::bad_alloc&) {
+        throw;
     } catch (const std::exception& e) {
         throw addErrorMessage(
             std::string("Sorting Angle, Wavelength, [XY/RAD_POL/PAR1PAR2] failed: ") + e.what(), false);

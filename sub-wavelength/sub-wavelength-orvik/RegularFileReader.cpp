@@ -1,8 +1,8 @@
-#include "RegularFileText.h"
+#include "RegularFileReader.h"
 
 #include <cerrno>
+#include <string>
 #include <system_error>
-#include <vector>
 
 #include "ErrorTable.h"
 
@@ -21,7 +21,7 @@ namespace {
 const char* const CannotOpen = "Unable to open or access file";
 
 // Bytes taken per read, in a buffer on the heap: a host may load from a
-// thread with a small stack. The text itself is reserved at the file's size.
+// thread with a small stack.
 constexpr size_t ReadChunk = 1 << 16;
 
 [[noreturn]] void throwCannotOpen()
@@ -34,14 +34,11 @@ constexpr size_t ReadChunk = 1 << 16;
     throw addErrorMessage(std::string(CannotOpen) + " (reading it failed: " + reason + ")", false);
 }
 
+}  // namespace
+
 #if defined(_WIN32)
 
-struct HandleCloser {
-    HANDLE handle;
-    ~HandleCloser() { CloseHandle(handle); }
-};
-
-std::string readRegular(const std::filesystem::path& file)
+RegularFileReader::RegularFileReader(const std::filesystem::path& file) : mChunk(ReadChunk)
 {
     // By the wide name; CreateFileW follows links. A pipe's client end opens
     // at once or fails, so nothing blocks before the type is known.
@@ -49,33 +46,35 @@ std::string readRegular(const std::filesystem::path& file)
                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         throwCannotOpen();
-    const HandleCloser closer{handle};
     BY_HANDLE_FILE_INFORMATION info;
     if (GetFileType(handle) != FILE_TYPE_DISK || !GetFileInformationByHandle(handle, &info) ||
-        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        CloseHandle(handle);
         throwCannotOpen();
-
-    std::string text;
-    text.reserve((static_cast<size_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow);
-    std::vector<char> chunk(ReadChunk);
-    for (;;) {
-        DWORD got = 0;
-        if (!ReadFile(handle, chunk.data(), static_cast<DWORD>(chunk.size()), &got, nullptr))
-            throwReadFailure("Windows error " + std::to_string(GetLastError()));
-        if (got == 0)
-            return text;
-        text.append(chunk.data(), got);
     }
+    mFile = reinterpret_cast<std::intptr_t>(handle);
+}
+
+RegularFileReader::~RegularFileReader()
+{
+    CloseHandle(reinterpret_cast<HANDLE>(mFile));
+}
+
+RegularFileReader::int_type RegularFileReader::underflow()
+{
+    DWORD got = 0;
+    if (!ReadFile(reinterpret_cast<HANDLE>(mFile), mChunk.data(), static_cast<DWORD>(mChunk.size()), &got,
+                  nullptr))
+        throwReadFailure("Windows error " + std::to_string(GetLastError()));
+    if (got == 0)
+        return traits_type::eof();
+    setg(mChunk.data(), mChunk.data(), mChunk.data() + got);
+    return traits_type::to_int_type(mChunk[0]);
 }
 
 #else
 
-struct DescriptorCloser {
-    int descriptor;
-    ~DescriptorCloser() { ::close(descriptor); }
-};
-
-std::string readRegular(const std::filesystem::path& file)
+RegularFileReader::RegularFileReader(const std::filesystem::path& file) : mChunk(ReadChunk)
 {
     // The name is looked at before it is opened, since opening a pipe for
     // reading waits for a writer; the open descriptor is looked at again in
@@ -87,15 +86,22 @@ std::string readRegular(const std::filesystem::path& file)
     const int descriptor = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (descriptor < 0)
         throwCannotOpen();
-    const DescriptorCloser closer{descriptor};
-    if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode))
+    if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) {
+        ::close(descriptor);
         throwCannotOpen();
+    }
+    mFile = descriptor;
+}
 
-    std::string text;
-    text.reserve(static_cast<size_t>(status.st_size));
-    std::vector<char> chunk(ReadChunk);
+RegularFileReader::~RegularFileReader()
+{
+    ::close(static_cast<int>(mFile));
+}
+
+RegularFileReader::int_type RegularFileReader::underflow()
+{
     for (;;) {
-        const ssize_t got = ::read(descriptor, chunk.data(), chunk.size());
+        const ssize_t got = ::read(static_cast<int>(mFile), mChunk.data(), mChunk.size());
         if (got < 0) {
             const int error = errno;
             if (error == EINTR)
@@ -103,18 +109,12 @@ std::string readRegular(const std::filesystem::path& file)
             throwReadFailure(std::generic_category().message(error));
         }
         if (got == 0)
-            return text;
-        text.append(chunk.data(), static_cast<size_t>(got));
+            return traits_type::eof();
+        setg(mChunk.data(), mChunk.data(), mChunk.data() + got);
+        return traits_type::to_int_type(mChunk[0]);
     }
 }
 
 #endif
-
-}  // namespace
-
-std::string readRegularFile(const std::filesystem::path& file)
-{
-    return readRegular(file);
-}
 
 }  // namespace quelbrant
