@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <new>
 
 #include "KeepLibraryLoaded.h"
 #include "LogTime.h"
@@ -17,6 +18,10 @@ namespace {
 // Longest a writer sleeps between passes when nothing wakes it.
 constexpr std::chrono::milliseconds WriterWakeInterval{100};
 
+// Largest batch storage the writer keeps for its next pass; one burst of
+// lines does not hold its memory for good.
+constexpr std::size_t MaxKeptBatchBytes = std::size_t{1} << 20;
+
 // Starts a verbose log: a header line, then an empty line.
 const char* const VerboseHeader = "Variable name, Value, Comment\n";
 
@@ -29,7 +34,9 @@ std::time_t systemTime()
 
 Logger::Logger() : Logger(&systemTime) {}
 
-Logger::Logger(Clock clock) : mClock(clock)
+Logger::Logger(Clock clock) : Logger(clock, &writeLogBatch) {}
+
+Logger::Logger(Clock clock, BatchWriter writeBatch) : mClock(clock), mWriteBatch(writeBatch)
 {
     bool enabled = false;
     bool verbose = false;
@@ -77,8 +84,12 @@ Logger::StartResult Logger::startWriter()
         return StartResult::startedBefore;
 
     const std::string name = makeLogFileName(mPath, localTime(mClock()));
-    // Append: a writer started earlier in the same minute, by this process
-    // or another, keeps its lines.
+    // Unbuffered, so that a write the disk refuses leaves nothing behind in
+    // the stream to come out later, out of order, once space is back; each
+    // batch goes to the system in one piece all the same. Append: a writer
+    // started earlier in the same minute, by this process or another, keeps
+    // its lines.
+    mFileStream.rdbuf()->pubsetbuf(nullptr, 0);
     mFileStream.open(name, std::ios::out | std::ios::app);
     if (!mFileStream.is_open()) {
         // The host call that logs goes on; the failure is told once per
@@ -91,6 +102,7 @@ Logger::StartResult Logger::startWriter()
         return StartResult::fileNotOpened;
     }
     mOpenFailureReported = false;
+    mFileName = name;
 
     mIsRunning = true;
     try {
@@ -212,14 +224,61 @@ void Logger::writeLeftoverLines()
         writeLines(lines);
 }
 
-// Each line followed by its line feed; one flush for the batch.
+// Each line followed by its line feed, the batch in one write. A failed
+// write (a full disk) costs its lines, which are counted; the stream is
+// cleared so that the next batch tries again, and the first batch that gets
+// through starts with the count of the lines lost before it.
 void Logger::writeLines(const std::deque<std::string>& lines)
 {
     if (lines.empty())
         return;
-    for (const std::string& line : lines)
-        mFileStream << line << '\n';
-    mFileStream.flush();
+    // The batch keeps its storage from one pass to the next, so a writer in
+    // its steady state allocates nothing here; when memory runs out the lines
+    // are lost like those of a failed write, and the writer thread lives on.
+    bool written = false;
+    try {
+        mBatch.clear();
+        if (mUnwrittenLines > 0) {
+            std::ostringstream note;
+            streamThreadTag(note);
+            note << makeTimeStamp() << mUnwrittenLines << " lines could not be written\n";
+            mBatch += note.str();
+        }
+        for (const std::string& line : lines) {
+            mBatch += line;
+            mBatch += '\n';
+        }
+        mWriteBatch(mFileStream, mBatch);
+        written = static_cast<bool>(mFileStream);
+    } catch (const std::bad_alloc&) {
+    }
+    if (mBatch.capacity() > MaxKeptBatchBytes)
+        std::string().swap(mBatch);
+    if (written) {
+        mUnwrittenLines = 0;
+        return;
+    }
+    mFileStream.clear();
+    mUnwrittenLines += lines.size();
+    reportFirstWriteFailure();
+}
+
+// Told once for the logger's file: a disk that fills and empties again must
+// not fill the host's standard error instead.
+void Logger::reportFirstWriteFailure()
+{
+    if (mWriteFailureReported)
+        return;
+    mWriteFailureReported = true;
+    std::fprintf(stderr, "Could not write to log file %s; lines are counted until writing works again\n",
+                 mFileName.c_str());
+    std::fflush(stderr);
+}
+
+void writeLogBatch(std::ostream& file, const std::string& batch)
+{
+    file.write(batch.data(), static_cast<std::streamsize>(batch.size()));
+    file.flush();
 }
 
 #if defined(_WIN32)

@@ -24,6 +24,10 @@ class Logger {
 public:
     // Source of the calendar time that names the log file.
     using Clock = std::time_t (*)();
+    // Puts one batch of lines into the open file. A write that fails leaves
+    // the stream in its failed state, as a full disk does; the writer clears
+    // it and tries again with the next batch. Tests put a failing one in.
+    using BatchWriter = void (*)(std::ostream& file, const std::string& batch);
 
     // Lines kept while no writer runs (logging disabled, file not open yet);
     // any further line is dropped and counted.
@@ -32,6 +36,7 @@ public:
     // Configured from the QUELBRANT_VREL_DEBUG_* environment variables.
     Logger();
     explicit Logger(Clock clock);
+    Logger(Clock clock, BatchWriter writeBatch);
     // Writes every line still queued before the file closes.
     ~Logger();
     Logger(const Logger&) = delete;
@@ -77,6 +82,7 @@ private:
     void markWritten(std::size_t lineCount, bool isLastPass);
     void writeLeftoverLines();
     void writeLines(const std::deque<std::string>& lines);
+    void reportFirstWriteFailure();
 
     std::deque<std::string> mMessages;
     std::ofstream mFileStream;
@@ -90,6 +96,7 @@ private:
     std::atomic<bool> mIsVerbose{false};
 
     Clock mClock;
+    BatchWriter mWriteBatch;
     std::atomic<std::size_t> mDroppedLines{0};
     // Guarded by mMutex: the writer has not yet finished its last pass;
     // lines ever queued and lines written, for flush().
@@ -99,7 +106,18 @@ private:
     std::condition_variable mWrittenCv;
     // Guarded by mMutex: the failure to open a file in mPath was reported.
     bool mOpenFailureReported = false;
+    // Touched only by whoever writes the file (the writer, or the destructor
+    // after it): the opened file's name, lines lost to failed writes since
+    // the last write that worked, whether standard error was told, and the
+    // storage a batch is gathered in.
+    std::string mFileName;
+    std::string mBatch;
+    std::size_t mUnwrittenLines = 0;
+    bool mWriteFailureReported = false;
 };
+
+// The writer's own BatchWriter: the batch in one write, then a flush.
+void writeLogBatch(std::ostream& file, const std::string& batch);
 
 // (enabled, verbose, line budget, directory) from the QUELBRANT_VREL_DEBUG_*
 // environment variables.

@@ -1,10 +1,12 @@
 #include "orvik-plugin-exports.h"
 
+#include <memory>
 #include <vector>
 
 #include "ErrorTable.h"
 #include "ExportGuards.h"
 #include "GratingSurface.h"
+#include "LiveSurfaces.h"
 
 using namespace quelbrant;
 
@@ -89,7 +91,9 @@ int LoadFile(const wchar_t* filename, void*& instance)
         if (filename == nullptr)
             throw addErrorMessage("No grating file name was given.", false);
         // Plain host mode: logging is configured from the environment, not here.
-        return new GratingSurface(filename, false, false, false);
+        auto surface = std::make_unique<GratingSurface>(filename, false, false, false);
+        quelbrant::addLiveSurface(surface.get());
+        return surface.release();
     });
 }
 
@@ -100,6 +104,21 @@ int LoadFiles(const wchar_t* /*filename1*/, const wchar_t* /*filename2*/, void*&
 
 int Release(void* instance)
 {
-    delete static_cast<GratingSurface*>(instance);
-    return 0;
+    // Hosts release whatever their slot holds, loaded or not: null stays a
+    // quiet 0.
+    if (instance == nullptr)
+        return 0;
+    try {
+        // A second Release of one instance, or a pointer this library never
+        // handed out, would free memory that is not a live surface.
+        if (!quelbrant::removeLiveSurface(instance))
+            return addErrorMessage(
+                "Release was given an instance that is not a loaded surface (released before, or never "
+                "returned by LoadFile); nothing was freed.",
+                false);
+        delete static_cast<GratingSurface*>(instance);
+        return 0;
+    } catch (...) {
+        return registerCurrentException("Release failed");
+    }
 }

@@ -39,6 +39,8 @@ QUELBRANT_EXPORT int LoadFile(const wchar_t* filename, void*& instance);
 // Loading a pair of files is not offered: always -1, nothing read or written.
 QUELBRANT_EXPORT int LoadFiles(const wchar_t* filename1, const wchar_t* filename2, void*& instance);
 
-// Destroys an instance from LoadFile; a null instance is accepted. Returns 0.
+// Destroys an instance from LoadFile and returns 0; a null instance is
+// accepted (0). Anything else, a second Release of one instance included, is
+// left alone and answered with an error index.
 QUELBRANT_EXPORT int Release(void* instance);
 }

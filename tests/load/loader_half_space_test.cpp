@@ -67,6 +67,38 @@ TEST(LoaderHalfSpace, UnreadableTablesAreExplained)
     }
 }
 
+TEST(LoaderHalfSpace, AnOrderListedTwiceIsRefused)
+{
+    // Three (0, 0) rows once loaded with the last one's coefficients, and
+    // the -1 and +1 orders between them gone.
+    struct Case {
+        const char* side;
+        const char* list;
+        std::vector<std::pair<int, int>> orders;
+        std::string repeated;
+    };
+    const Case cases[] = {
+        {"grat_results_lower", "list_orders_R", {{0, 0}, {0, 0}, {0, 0}}, "(0, 0)"},
+        {"grat_results_upper", "list_orders_T", {{-1, 0}, {0, 0}, {1, 0}, {0, 0}}, "(0, 0)"},
+        {"grat_results_upper", "list_orders_R", {{0, -1}, {1, 2}, {0, 1}, {1, 2}}, "(1, 2)"},
+    };
+    for (const Case& c : cases) {
+        json doc = document();
+        const char* table = std::string(c.list) == "list_orders_R" ? "R" : "T";
+        doc[c.side][c.list] = orderList(c.orders);
+        doc[c.side][table] = fileTable(1, 1, 1, c.orders.size());
+        EXPECT_EQ(loadDocument(doc).message, "Schema Validation failed: " + std::string(c.side) + "/" + c.list +
+                                                 " lists the grating order " + c.repeated + " more than once.")
+            << c.side << "/" << c.list;
+    }
+    // The same n with different m (and the reverse) is no repeat.
+    json doc = document();
+    doc["grat_results_lower"]["list_orders_R"] = orderList({{0, 0}, {0, 1}, {1, 0}});
+    doc["grat_results_lower"]["R"] = fileTable(1, 1, 1, 3);
+    const LoadOutcome distinct = loadDocument(doc);
+    EXPECT_NE(distinct.surface, nullptr) << distinct.message;
+}
+
 TEST(LoaderHalfSpace, TableChecksReachTheHost)
 {
     struct Case {

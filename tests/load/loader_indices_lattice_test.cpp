@@ -41,6 +41,30 @@ TEST(LoaderIndices, OneElementArrayPassesTheSchemaButIsNotRead)
     EXPECT_EQ(outcome.entries[outcome.entries.size() - 2], "Fail to load n_lower and it's not optional.");
 }
 
+TEST(LoaderIndices, IndicesNoMediumHasAreRefused)
+{
+    // Such an index once loaded and then gave rays nobody could interpret.
+    struct Case {
+        const char* key;
+        json value;
+        std::string shown;
+    };
+    const Case cases[] = {
+        {"n_lower", 0.0, "0"},
+        {"n_upper", -1.33, "-1.33"},
+        {"n_upper", -0.0, "-0"},
+        {"n_lower", matrix({1, 1}, {-2.5}), "-2.5"},
+    };
+    for (const Case& c : cases) {
+        json doc = document();
+        doc[c.key] = c.value;
+        EXPECT_EQ(loadDocument(doc).message, "Schema Validation failed: " + std::string(c.key) + " is " +
+                                                 c.shown + ", expected a refractive index: a finite number "
+                                                           "above 0.")
+            << c.key << " = " << c.value.dump();
+    }
+}
+
 TEST(LoaderLattice, AbsentVectorsMeanNoPeriodicity)
 {
     LoadOutcome outcome = loadDocument(document());

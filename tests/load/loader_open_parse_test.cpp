@@ -12,6 +12,10 @@
 
 using namespace quelbrant;
 
+#if !defined(_WIN32)
+#include <sys/stat.h>
+#endif
+
 using namespace loadertest;
 
 namespace {
@@ -42,6 +46,47 @@ TEST(LoaderOpen, FolderIsNoFile)
 {
     TempDir dir;
     EXPECT_EQ(load(dir.path()).message, CannotOpen);
+}
+
+TEST(LoaderOpen, OnlyRegularFilesAreRead)
+{
+    // A named pipe once blocked the load for ever, waiting for a writer; a
+    // file whose read fails was reported as a schema violation.
+    TempDir dir;
+    const struct {
+        const char* what;
+        std::wstring name;
+        std::string message;
+    } cases[] = {
+#if defined(_WIN32)
+        {"the null device", L"NUL", CannotOpen},
+#else
+        {"a named pipe", wideName(dir.path() / "pipe"), CannotOpen},
+        {"a link to a named pipe", wideName(dir.path() / "link-to-pipe"), CannotOpen},
+        {"a character device", L"/dev/null", CannotOpen},
+#endif
+#if defined(__linux__)
+        {"a file whose read fails", L"/proc/self/mem", CannotOpen + " (reading it failed: Input/output error)"},
+#endif
+    };
+#if !defined(_WIN32)
+    ASSERT_EQ(mkfifo((dir.path() / "pipe").c_str(), 0600), 0);
+    std::filesystem::create_symlink(dir.path() / "pipe", dir.path() / "link-to-pipe");
+#endif
+    for (const auto& c : cases) {
+        const LoadOutcome outcome = loadWide(c.name.c_str());
+        EXPECT_EQ(outcome.message, c.message) << c.what;
+        EXPECT_EQ(outcome.entries, std::vector<std::string>{c.message}) << c.what;
+    }
+
+    // A link is followed to the regular file it names.
+    const std::filesystem::path file = dir.write("grating.json", document());
+    std::error_code noLinks;
+    std::filesystem::create_symlink(file, dir.path() / "link.json", noLinks);
+    if (!noLinks) {
+        const LoadOutcome linked = load(dir.path() / "link.json");
+        EXPECT_NE(linked.surface, nullptr) << linked.message;
+    }
 }
 
 TEST(LoaderOpen, NullNameIsNoFile)

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 
@@ -29,6 +30,23 @@ protected:
     const ScopedLogEnvironment mEnvironment{{nullptr, nullptr, nullptr}};
     const TemporaryDirectory mDirectory;
 };
+
+// A disk that is full while this is set: a write then fails as a real one
+// does, leaving the stream in its failed state.
+std::atomic<bool> diskIsFull{false};
+
+void writeUnlessDiskIsFull(std::ostream& file, const std::string& batch)
+{
+    if (diskIsFull)
+        file.setstate(std::ios::badbit);
+    else
+        writeLogBatch(file, batch);
+}
+
+std::string writeFailureReport(const std::string& fileName)
+{
+    return "Could not write to log file " + fileName + "; lines are counted until writing works again\n";
+}
 
 std::vector<std::string> messagesOf(const std::vector<std::string>& lines)
 {
@@ -223,4 +241,42 @@ TEST_F(LoggerFile, QueueIsNotBoundedWhileTheWriterRuns)
         EXPECT_EQ(logger->droppedLineCount(), 0u);
     }
     EXPECT_EQ(readLines(fileName()).size(), lineCount);
+}
+
+TEST_F(LoggerFile, WritingResumesAfterAFullDiskAndCountsTheLinesLost)
+{
+    auto logger = std::make_unique<Logger>(&localMarch7th2026At0905, &writeUnlessDiskIsFull);
+    logger->setLogPath(mDirectory.path());
+    logger->setEnabled(true);
+    const auto logWhile = [&logger](bool full, std::initializer_list<const char*> lines) {
+        diskIsFull = full;
+        for (const char* line : lines)
+            logger->log(line);
+        logger->flush();
+    };
+    testing::internal::CaptureStderr();
+    logWhile(false, {"before"});
+    logWhile(true, {"lost 1", "lost 2", "lost 3"});
+    logWhile(false, {"after the first"});
+    logWhile(true, {"lost 4"});
+    logWhile(false, {"after the second"});
+    logger.reset();
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), writeFailureReport(fileName()));
+    EXPECT_EQ(messagesOf(readLines(fileName())),
+              (std::vector<std::string>{"before", "3 lines could not be written", "after the first",
+                                        "1 lines could not be written", "after the second"}));
+
+#if defined(__linux__)
+    // The real thing: every write to /dev/full fails with "no space left".
+    const TemporaryDirectory fullDisk;
+    const std::string fullFile = march7th2026At0905FileName(fullDisk.path());
+    std::filesystem::create_symlink("/dev/full", fullFile);
+    auto full = std::make_unique<Logger>(&localMarch7th2026At0905);
+    full->setLogPath(fullDisk.path());
+    full->setEnabled(true);
+    testing::internal::CaptureStderr();
+    full->log("lost");
+    full.reset();
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), writeFailureReport(fullFile));
+#endif
 }

@@ -44,6 +44,38 @@ TEST(PluginLoadFile, LoadsAndReleasesASurface)
     EXPECT_EQ(Release(instance), 0);
 }
 
+TEST(PluginLoadFile, ReleaseFreesOnlySurfacesTheLibraryHolds)
+{
+    const std::wstring file = fixturePath("plugin-straight-through.json");
+    void* released = nullptr;
+    void* live = nullptr;
+    ASSERT_EQ(LoadFile(file.c_str(), released), 0) << narrow(errorText(-1));
+    ASSERT_EQ(LoadFile(file.c_str(), live), 0) << narrow(errorText(-1));
+    ASSERT_EQ(Release(released), 0);
+
+    // Freeing any of these would abort the host (or, with the sanitizers,
+    // this test): each must be refused and leave the live surface intact.
+    int onTheStack = 0;
+    const struct {
+        const char* what;
+        void* instance;
+    } notHeld[] = {
+        {"released before", released},
+        {"never loaded", &onTheStack},
+        {"inside a live surface", static_cast<char*>(live) + 8},
+    };
+    for (const auto& c : notHeld) {
+        const int index = Release(c.instance);
+        EXPECT_GE(index, 1) << c.what;
+        EXPECT_EQ(narrow(errorText(index)),
+                  "Release was given an instance that is not a loaded surface (released before, or never "
+                  "returned by LoadFile); nothing was freed.")
+            << c.what;
+    }
+    EXPECT_EQ(Release(nullptr), 0);
+    EXPECT_EQ(Release(live), 0);
+}
+
 TEST(PluginLoadFile, MissingFileGivesItsErrorAndLeavesTheInstance)
 {
     expectFailedLoad(fixturePath("no-such-grating.json").c_str(), L"Unable to open or access file",

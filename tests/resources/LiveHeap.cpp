@@ -16,6 +16,9 @@ constexpr size_t HeaderBytes = alignof(std::max_align_t) > sizeof(size_t) ? alig
 std::atomic<size_t> gLive{0};
 std::atomic<size_t> gPeak{0};
 std::atomic<size_t> gLargest{0};
+std::atomic<size_t> gRequests{0};
+std::atomic<size_t> gFailingRequest{0};  // value of gRequests that fails; 0: none
+std::atomic<bool> gFailed{false};
 
 void raiseTo(std::atomic<size_t>& value, size_t candidate)
 {
@@ -27,6 +30,11 @@ void raiseTo(std::atomic<size_t>& value, size_t candidate)
 void* tryAllocate(size_t size) noexcept
 {
     raiseTo(gLargest, size);
+    const size_t request = gRequests.fetch_add(1, std::memory_order_relaxed) + 1;
+    if (request == gFailingRequest.load(std::memory_order_relaxed)) {
+        gFailed.store(true, std::memory_order_relaxed);
+        return nullptr;
+    }
     if (size > static_cast<size_t>(-1) - HeaderBytes)
         return nullptr;
     auto* block = static_cast<unsigned char*>(std::malloc(size + HeaderBytes));
@@ -74,6 +82,22 @@ void resetHeapPeaks()
 {
     gPeak.store(liveHeapBytes(), std::memory_order_relaxed);
     gLargest.store(0, std::memory_order_relaxed);
+}
+
+size_t heapRequests()
+{
+    return gRequests.load(std::memory_order_relaxed);
+}
+
+void failHeapRequest(size_t n)
+{
+    gFailed.store(false, std::memory_order_relaxed);
+    gFailingRequest.store(n == 0 ? 0 : heapRequests() + n, std::memory_order_relaxed);
+}
+
+bool heapRequestFailed()
+{
+    return gFailed.load(std::memory_order_relaxed);
 }
 
 #include "replaced_global_allocation.h"

@@ -15,3 +15,12 @@ size_t liveHeapBytes();
 size_t peakLiveHeapBytes();
 size_t largestHeapRequest();
 void resetHeapPeaks();
+
+// Requests made so far, refused ones included, all threads.
+size_t heapRequests();
+
+// Makes the n-th request from now (n >= 1, counted over all threads) fail
+// as if the system refused it; 0 cancels. Whether it has failed since:
+// heapRequestFailed().
+void failHeapRequest(size_t n);
+bool heapRequestFailed();

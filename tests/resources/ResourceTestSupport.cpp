@@ -9,7 +9,11 @@
 #include <unistd.h>
 #endif
 
+#include "ErrorTable.h"
+#include "logger.h"
 #include "orvik-plugin-exports.h"
+
+using namespace quelbrant;
 
 namespace resourcetest {
 
@@ -97,6 +101,16 @@ int loadAndRelease(const std::wstring& file)
     if (error == 0)
         Release(instance);
     return error;
+}
+
+void fillBoundedBuffers()
+{
+    while (addNote("note filling the budget") != -1) {
+    }
+    if (!getLogger().isRunning()) {
+        for (size_t i = 0; i < Logger::MaxLinesWithoutWriter; ++i)
+            getLogger().log("line filling the queue");
+    }
 }
 
 size_t residentBytes()

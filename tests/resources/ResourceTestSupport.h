@@ -36,6 +36,14 @@ std::wstring wideName(const std::filesystem::path& path);
 // releases the surface at once; 0 on success, else LoadFile's error index.
 int loadAndRelease(const std::wstring& file);
 
+// Two bounded buffers keep a little of every load: the error table keeps
+// notes (remarks on which form of a value was read) until it holds
+// NoteLimit entries, and the logger keeps up to MaxLinesWithoutWriter lines
+// while no writer runs (a load that converts bases always queues one).
+// Filling both first leaves a load nothing to keep, so that any growth
+// afterwards is memory the surface failed to release.
+void fillBoundedBuffers();
+
 // Resident set size of the process in bytes, or 0 where it cannot be read
 // or says nothing about the library: under AddressSanitizer freed memory
 // stays resident in its quarantine.

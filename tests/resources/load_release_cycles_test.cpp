@@ -10,29 +10,12 @@
 #include "ErrorTable.h"
 #include "LiveHeap.h"
 #include "ResourceTestSupport.h"
-#include "logger.h"
 
 using namespace quelbrant;
 
 using namespace resourcetest;
 
 namespace {
-
-// Two bounded buffers keep a little of every load: the error table keeps
-// notes (remarks on which form of a value was read) until it holds
-// NoteLimit entries, and the logger keeps up to MaxLinesWithoutWriter lines
-// while no writer runs (a load that converts bases always queues one).
-// Filling both first leaves a load nothing to keep, so that any growth
-// afterwards is memory the surface failed to release.
-void fillBoundedBuffers()
-{
-    while (addNote("note filling the budget") != -1) {
-    }
-    if (!getLogger().isRunning()) {
-        for (size_t i = 0; i < Logger::MaxLinesWithoutWriter; ++i)
-            getLogger().log("line filling the queue");
-    }
-}
 
 constexpr int Cycles = 1000;
 

@@ -1,26 +1,22 @@
 #include "json/GratingDocument.h"
 
-#include <fstream>
+#include <istream>
+#include <new>
+#include <stdexcept>
 #include <string>
-#include <system_error>
 
 #include "ErrorTable.h"
 #include "json/GratingSchema.h"
+#include "json/JsonDocumentBuilder.h"
+#include "json/RegularFileReader.h"
 
 namespace quelbrant {
 
 using json = nlohmann::json;
 
-json readGratingDocument(const std::filesystem::path& file)
+void readGratingDocument(const std::filesystem::path& file, json& document)
 {
-    // A folder opens as a stream on some systems and only fails on reading;
-    // it is no more a grating file than a missing path.
-    std::error_code ignored;
-    std::ifstream ifs;
-    if (!std::filesystem::is_directory(file, ignored))
-        ifs.open(file);
-    if (!ifs.is_open() || !ifs)
-        throw addErrorMessage("Unable to open or access file", false);
+    quelbrant::RegularFileReader reader(file);
 
     try {
         (void)gratingSchema();
@@ -29,17 +25,20 @@ json readGratingDocument(const std::filesystem::path& file)
                               false);
     }
 
-    json j;
     try {
-        ifs >> j;
-        validateAgainstGratingSchema(j);
+        quelbrant::TooDeepValue tooDeep;
+        std::istream stream(&reader);
+        if (!quelbrant::parseJsonDocument(stream, MaxDocumentNesting, document, tooDeep))
+            throw std::invalid_argument(tooDeepValueReport(tooDeep.pointer, tooDeep.text));
+        validateAgainstGratingSchema(document);
     } catch (const json::exception& e) {
         throw addErrorMessage(std::string("Grating data file is not valid JSON format(2):\n") + e.what(),
                               false);
+    } catch (const std::bad_alloc&) {
+        throw;
     } catch (const std::exception& e) {
         throw addErrorMessage(std::string("Schema validation failed, here is why:\n") + e.what(), false);
     }
-    return j;
 }
 
 }  // namespace quelbrant

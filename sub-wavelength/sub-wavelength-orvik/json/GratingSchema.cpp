@@ -54,8 +54,8 @@ constexpr size_t MinReportedValueLength = 16;
 // Pointer and value come from the document and may be of any length; the
 // reason is the library's own and always short. The pointer is cut first,
 // then the value gets the room the rest leaves.
-[[noreturn]] void throwViolation(const std::string& pointer, const std::string& valueText,
-                                 const std::string& reason)
+std::string violationReport(const std::string& pointer, const std::string& valueText,
+                            const std::string& reason)
 {
     const std::string shownPointer =
         abbreviatePointer(pointer, MaxReportedPointerLength, ReportedPointerSegmentsPerEnd);
@@ -63,8 +63,7 @@ constexpr size_t MinReportedValueLength = 16;
     const size_t valueRoom = fixedLength + MinReportedValueLength < MaxViolationReportLength
                                  ? MaxViolationReportLength - fixedLength
                                  : MinReportedValueLength;
-    throw std::invalid_argument("At " + shownPointer + " of " + elideMiddle(valueText, valueRoom) + " - " +
-                                reason + "\n");
+    return "At " + shownPointer + " of " + elideMiddle(valueText, valueRoom) + " - " + reason + "\n";
 }
 
 }  // namespace
@@ -76,17 +75,24 @@ const json& gratingSchema()
     return schema;
 }
 
+std::string tooDeepValueReport(const std::string& pointer, const std::string& elidedText)
+{
+    return violationReport(
+        pointer, elidedText,
+        "Value is nested more than " + std::to_string(MaxDocumentNesting) + " levels deep.");
+}
+
 void validateAgainstGratingSchema(const json& document)
 {
     std::string pointer;
     if (const json* tooDeep = findValueNestedDeeperThan(document, MaxDocumentNesting, pointer))
-        throwViolation(pointer, dumpElided(*tooDeep, 2),
-                       "Value is nested more than " + std::to_string(MaxDocumentNesting) + " levels deep.");
+        throw std::invalid_argument(tooDeepValueReport(pointer, dumpElided(*tooDeep, 2)));
     const valijson::Schema& schema = compiledGratingSchema();
     if (satisfiesSchema(schema, document))
         return;
     const SchemaViolation violation = findFirstViolation(schema, document);
-    throwViolation(violation.pointer, jsonText(*violation.value), violation.reason);
+    throw std::invalid_argument(
+        violationReport(violation.pointer, jsonText(*violation.value), violation.reason));
 }
 
 }  // namespace quelbrant

@@ -5,6 +5,7 @@
 // library at build time from schema/grating-surface-schema.json.
 
 #include <nlohmann/json.hpp>
+#include <string>
 
 namespace quelbrant {
 
@@ -30,5 +31,10 @@ constexpr size_t MaxViolationReportLength = 160;
 // around "..." (at least 16 bytes of it). Safe to call from several threads
 // at once.
 void validateAgainstGratingSchema(const nlohmann::json& document);
+
+// The report validateAgainstGratingSchema gives for a value nested more
+// than MaxDocumentNesting levels deep, from its JSON pointer and its text as
+// dumpElided(value, 2) shows it.
+std::string tooDeepValueReport(const std::string& pointer, const std::string& elidedText);
 
 }  // namespace quelbrant

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <limits>
+#include <new>
 
 #include "ErrorTable.h"
 #include "json/JsonReaders.h"
@@ -43,6 +44,8 @@ bool readCell(std::vector<double>& result, const json* member)
         for (const json& entry : jsonArrayMember(*member, "_data"))
             result.push_back(jsonNumberToDouble(entry));
         return true;
+    } catch (const std::bad_alloc&) {
+        throw;
     } catch (...) {
         result.clear();
         return false;
@@ -63,6 +66,8 @@ bool readRealMatrix(std::vector<double>& result, const json* member)
         }
         result.assign(matrix.begin(), matrix.end());
         return true;
+    } catch (const std::bad_alloc&) {
+        throw;
     } catch (...) {
         return false;
     }
@@ -78,6 +83,8 @@ bool readNumericArray(std::vector<double>& result, const json* member)
         for (const json& entry : *member)
             result.push_back(jsonNumberToDouble(entry));
         return true;
+    } catch (const std::bad_alloc&) {
+        throw;
     } catch (...) {
         result.clear();
         return false;
@@ -102,6 +109,8 @@ double getdouble(const std::string& name, const json& j, bool optional, double d
                 return defaultValue;
             addNote("... size is not 1.");
         }
+    } catch (const std::bad_alloc&) {
+        throw;
     } catch (...) {
     }
     addNote("Failed to load " + name + ": detected a real matrix with size > 1.");

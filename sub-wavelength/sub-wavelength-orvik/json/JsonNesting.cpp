@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "json/JsonTeardown.h"
 namespace quelbrant {
 
 namespace {
@@ -16,20 +17,27 @@ struct Frame {
     size_t index;
 };
 
-json elidedCopy(const json& value, size_t levels)
+// Fills copy (null, and already in its place inside the whole copy, so
+// that a failed allocation leaves nothing outside it to free).
+void fillElidedCopy(const json& value, size_t levels, json& copy)
 {
-    if (!value.is_structured())
-        return value;
-    if (levels == 0)
-        return "...";
-    json copy = value.is_array() ? json::array() : json::object();
-    for (auto it = value.cbegin(); it != value.cend(); ++it) {
-        if (value.is_array())
-            copy.push_back(elidedCopy(*it, levels - 1));
-        else
-            copy[it.key()] = elidedCopy(*it, levels - 1);
+    if (!value.is_structured()) {
+        copy = value;
+        return;
     }
-    return copy;
+    if (levels == 0) {
+        copy = "...";
+        return;
+    }
+    copy = value.is_array() ? json::array() : json::object();
+    for (auto it = value.cbegin(); it != value.cend(); ++it) {
+        if (value.is_array()) {
+            copy.push_back(nullptr);
+            fillElidedCopy(*it, levels - 1, copy.back());
+        } else {
+            fillElidedCopy(*it, levels - 1, copy[it.key()]);
+        }
+    }
 }
 
 }  // namespace
@@ -85,7 +93,10 @@ const json* findValueNestedDeeperThan(const json& document, size_t maxDepth, std
 
 std::string dumpElided(const json& value, size_t levels)
 {
-    return elidedCopy(value, levels).dump(-1, ' ', false, json::error_handler_t::replace);
+    json copy;
+    const quelbrant::TakeApartAtScopeEnd teardown(copy);
+    fillElidedCopy(value, levels, copy);
+    return copy.dump(-1, ' ', false, json::error_handler_t::replace);
 }
 
 }  // namespace quelbrant

@@ -1,5 +1,7 @@
 #include "load/AxisPairReader.h"
 
+#include <new>
+
 #include "ErrorTable.h"
 #include "json/JsonReaders.h"
 
@@ -14,6 +16,8 @@ bool readAxisPair(const nlohmann::json& block, const char* name1, const char* na
         getdoublevector(axis1, name1, block, false, {});
         getdoublevector(axis2, name2, block, false, {});
         return true;
+    } catch (const std::bad_alloc&) {
+        throw;
     } catch (...) {
         addNote(note);
         return false;

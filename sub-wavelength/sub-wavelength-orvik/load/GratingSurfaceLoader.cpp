@@ -5,6 +5,7 @@
 
 #include <exception>
 #include <filesystem>
+#include <new>
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <stdexcept>
@@ -17,11 +18,13 @@
 #include "json/DataFilePath.h"
 #include "json/GratingDocument.h"
 #include "json/JsonReaders.h"
+#include "json/JsonTeardown.h"
 #include "load/HalfSpaceLoader.h"
 #include "load/LatticeVectorReader.h"
 #include "load/PolarisationBasisChoice.h"
 #include "load/PositionData.h"
 #include "load/PositionGridReader.h"
+#include "load/RefractiveIndexCheck.h"
 #include "logger.h"
 #include "tables/BasisConversion.h"
 
@@ -64,7 +67,9 @@ GratingSurface::GratingSurface(const wchar_t* filename, bool isLog, bool isVerbo
     try {
         const std::filesystem::path fs = openablePath(filename);
         configureLog(*this, fs, isLog, isVerboseLog, isCallByTaldo);
-        const json j = readGratingDocument(fs);
+        json j;
+        const quelbrant::TakeApartAtScopeEnd teardown(j);
+        readGratingDocument(fs, j);
 
         // Position grid: tables then carry a leading position dimension.
         // The position data stay here until the tables are checked and
@@ -81,9 +86,13 @@ GratingSurface::GratingSurface(const wchar_t* filename, bool isLog, bool isVerbo
         try {
             mNLower = getdouble("n_lower", j, false, 0.0);
             mNUpper = getdouble("n_upper", j, false, 0.0);
+        } catch (const std::bad_alloc&) {
+            throw;
         } catch (...) {
             throw addErrorMessage("Schema validation failed when loading n_lower and n_upper.", false);
         }
+        quelbrant::refuseImpossibleIndex("n_lower", mNLower);
+        quelbrant::refuseImpossibleIndex("n_upper", mNUpper);
 
         if (positions) {
             positions->lattice = readLatticeVectorsPerPosition(j);
@@ -105,6 +114,8 @@ GratingSurface::GratingSurface(const wchar_t* filename, bool isLog, bool isVerbo
                 mUseSurfaceNormalToDetermineDirection =
                     getbool("detect_ray_direction_from_surface_normal", orvik_specific, true, false);
             }
+        } catch (const std::bad_alloc&) {
+            throw;
         } catch (...) {
         }
 
@@ -192,6 +203,11 @@ GratingSurface::GratingSurface(const wchar_t* filename, bool isLog, bool isVerbo
         mInterpPosition = getbool("polarization_interpolate_over_spatial_parameter", j, true, true);
     } catch (int) {
         throw;
+    } catch (const std::bad_alloc&) {
+        // The document is gone by now (taken apart leaves first, which needs
+        // no memory), so the message most likely finds room; if not, the
+        // export reports the bad_alloc itself.
+        throw addErrorMessage("Loading the grating data file failed: out of memory", false);
     } catch (const std::exception& e) {
         // Whatever the steps above do not report themselves (allocation
         // failure, a log file that cannot be opened, an inconsistency caught

@@ -1,5 +1,6 @@
 #include "load/HalfSpaceLoader.h"
 
+#include <new>
 #include <string>
 
 #include "ErrorTable.h"
@@ -7,6 +8,7 @@
 #include "json/JsonReaders.h"
 #include "load/AxisPairReader.h"
 #include "load/PositionData.h"
+#include "load/RepeatedOrders.h"
 #include "tables/TablePreparation.h"
 #include "tables/ThetaPerWavelength.h"
 
@@ -54,6 +56,8 @@ void readSpecularFlags(const json& grat_results, HalfSpace& hs)
         const json& orvik_specific = grat_results.at("orvik");
         hs.specularR = getbool("specular_R", orvik_specific, true, false);
         hs.specularT = getbool("specular_T", orvik_specific, true, false);
+    } catch (const std::bad_alloc&) {
+        throw;
     } catch (...) {
     }
 }
@@ -73,6 +77,8 @@ double readHalfSpace(const json& root, int side, bool hostProgramMode, bool hasP
         makeNdArrayInt(loT, grat_results.at("list_orders_T"));
         constructOrderVectors(loR, hs.ordersRn, hs.ordersRm);
         constructOrderVectors(loT, hs.ordersTn, hs.ordersTm);
+        quelbrant::refuseRepeatedOrders(loR, std::string(sideName(side)) + "/list_orders_R");
+        quelbrant::refuseRepeatedOrders(loT, std::string(sideName(side)) + "/list_orders_T");
 
         // The file tables are released as soon as their dense forms exist:
         // the peak is the document plus one file table and the dense ones.
@@ -109,6 +115,8 @@ double readHalfSpace(const json& root, int side, bool hostProgramMode, bool hasP
 
         if (!hostProgramMode)
             readSpecularFlags(grat_results, hs);
+    } catch (const std::bad_alloc&) {
+        throw;
     } catch (const json::type_error& e) {
         throw addErrorMessage(std::string("Schema validation failed (R/T data), here is why:\n") + e.what(),
                               false);
@@ -145,6 +153,8 @@ HalfSpace loadHalfSpace(const json& root, int side, bool hostProgramMode,
 
     try {
         sortAngleAndWavelength(hs.R, hs.T, hs.axis1, hs.axis2, hs.lambda, hasPositionData);
+    } catch (const std::bad_alloc&) {
+        throw;
     } catch (const std::exception& e) {
         throw addErrorMessage(
             std::string("Sorting Angle, Wavelength, [XY/RAD_POL/PAR1PAR2] failed: ") + e.what(), false);

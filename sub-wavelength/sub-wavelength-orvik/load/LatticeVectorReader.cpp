@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <new>
 #include <string>
 
 #include "ErrorTable.h"
@@ -20,6 +21,8 @@ LatticeVectors readLatticeVectors(const json& root)
     try {
         getdoublevector(k1, "reciprocal_lattice_vector_1", root, true, defaultK);
         getdoublevector(k2, "reciprocal_lattice_vector_2", root, true, defaultK);
+    } catch (const std::bad_alloc&) {
+        throw;
     } catch (...) {
         throw addErrorMessage("Schema validation failed (reciprocal lattice vectors, v2).", false);
     }
@@ -44,6 +47,8 @@ LatticeVectorsPerPosition readLatticeVectorsPerPosition(const json& root)
     try {
         makeNdArrayReal(k1, root.at("reciprocal_lattice_vector_1"));
         makeNdArrayReal(k2, root.at("reciprocal_lattice_vector_2"));
+    } catch (const std::bad_alloc&) {
+        throw;
     } catch (const std::exception& e) {
         // The JSON library's type errors and missing members alike.
         throw addErrorMessage(

@@ -1,5 +1,6 @@
 #include "load/PositionGridReader.h"
 
+#include <new>
 #include <string>
 
 #include "ErrorTable.h"
@@ -23,6 +24,8 @@ NdArrayInt readIndexMap(const json& block)
         if (indexMap.m_size.size() != 2)
             throw addErrorMessage("Schema validation failed. Number of dimension of index_map is not 2.:",
                                   false);
+    } catch (const std::bad_alloc&) {
+        throw;
     } catch (const std::exception& e) {
         // The JSON library's type errors and missing members alike; the
         // dimension count's own index passes through.

@@ -56,7 +56,8 @@ void constructOrderVectors(NdArrayInt& in, std::vector<int>& n, std::vector<int>
 
 // Builds the dense table RT from the file table `in`, the order vectors n, m
 // and the order list nm it was read with. A row repeating an (n, m) pair
-// overwrites the earlier row. Everything about the file table is checked
+// overwrites the earlier row (the loader refuses such lists before, see
+// RepeatedOrders.h). Everything about the file table is checked
 // before RT is touched: its dimension count, its order extent against the
 // rows of nm, its element count and the size of the dense result
 // (isDenseTableAffordable). Order

@@ -1,0 +1,19 @@
+#pragma once
+
+// The surfaces LoadFile has handed out and Release has not yet destroyed.
+// Only loads and releases touch the set, under a lock of its own; a ray
+// never does, so tracing stays lock-free and a released instance must simply
+// not be traced any more.
+
+namespace quelbrant {
+
+// Adds a surface that was just loaded. Throws std::bad_alloc when memory runs
+// out (the surface is then not handed out).
+void addLiveSurface(const void* instance);
+
+// Takes a surface out of the set: true when it was in it, so that its caller
+// destroys it once; false for anything else (released before, or never
+// loaded here), which must not be freed.
+bool removeLiveSurface(const void* instance);
+
+}  // namespace quelbrant
