@@ -11,8 +11,6 @@ std::string keepLowBytes(const std::wstring& text)
     return narrow;
 }
 
-#if defined(_WIN32)
-
 int LogDebug(std::wstring message)
 {
     Logger& logger = getLogger();
@@ -28,5 +26,3 @@ int Log(std::wstring message)
         logger.log(makeTimeStamp(), keepLowBytes(message));
     return -1;
 }
-
-#endif
