@@ -11,6 +11,8 @@ std::string keepLowBytes(const std::wstring& text)
     return narrow;
 }
 
+#if defined(_WIN32)
+
 int LogDebug(std::wstring message)
 {
     Logger& logger = getLogger();
@@ -26,3 +28,5 @@ int Log(std::wstring message)
         logger.log(makeTimeStamp(), keepLowBytes(message));
     return -1;
 }
+
+#endif

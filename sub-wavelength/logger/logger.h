@@ -158,9 +158,10 @@ void LogDebug(Args&&... args)
         logger.log(makeTimeStamp(), args...);
 }
 
-// Wide-text forms for the lens-design adapters: each wide unit keeps its
+#if defined(_WIN32)
+// Wide-text forms for the lens-design adapters: each UTF-16 unit keeps its
 // low byte. Both return -1, logged or not, which the adapters throw to
-// abandon a host call. The adapters' portable code is built and tested on
-// Linux too, so these exist on both platforms.
+// abandon a host call.
 int LogDebug(std::wstring message);
 int Log(std::wstring message);
+#endif
