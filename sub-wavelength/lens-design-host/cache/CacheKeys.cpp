@@ -1,0 +1,72 @@
+#include "cache/CacheKeys.h"
+
+#include <cstring>
+
+namespace quelbrant {
+
+namespace {
+
+constexpr std::uint64_t mixMultiplier = 0xc6a4a7935bd1e995ULL;
+constexpr std::size_t keyFirstDouble = 100;
+constexpr std::size_t keyDoubleCount = 100;
+constexpr std::uint64_t sequentialKeySeed = 123;
+
+double parameterOrZero(const std::vector<double>& params, std::size_t index)
+{
+    return index < params.size() ? params[index] : 0.0;
+}
+
+}  // namespace
+
+std::uint64_t combineHash(std::uint64_t seed, std::uint64_t value)
+{
+    std::uint64_t k = value * mixMultiplier;
+    k ^= k >> 47;
+    k *= mixMultiplier;
+    seed ^= k;
+    seed *= mixMultiplier;
+    return seed + 0xe6546b64ULL;
+}
+
+std::uint64_t hashDouble(double value)
+{
+    if (value == 0.0)
+        return 0;
+    std::uint64_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    return bits;
+}
+
+std::uint64_t hashDoubles(const double* values, std::size_t count)
+{
+    std::uint64_t seed = 0;
+    for (std::size_t i = 0; i < count; ++i)
+        seed = combineHash(seed, hashDouble(values[i]));
+    return seed;
+}
+
+std::uint64_t hashCodeUnits(const std::u16string& units)
+{
+    std::uint64_t seed = 0;
+    for (char16_t unit : units)
+        seed = combineHash(seed, static_cast<std::uint64_t>(unit));
+    return seed;
+}
+
+std::size_t diffractionCacheKey(const double* block, const std::vector<double>& params)
+{
+    std::uint64_t seed = hashDoubles(block + keyFirstDouble, keyDoubleCount);
+    seed = combineHash(seed, hashDouble(parameterOrZero(params, 0)));
+    seed = combineHash(seed, hashDouble(parameterOrZero(params, 2)));
+    seed = combineHash(seed, hashDouble(parameterOrZero(params, 4)));
+    return static_cast<std::size_t>(seed);
+}
+
+std::size_t sequentialCacheKey(const std::u16string& fileName, const std::vector<double>& params)
+{
+    std::uint64_t key = combineHash(sequentialKeySeed, hashCodeUnits(fileName));
+    key = combineHash(key, hashDouble(parameterOrZero(params, 4)));
+    return static_cast<std::size_t>(key);
+}
+
+}  // namespace quelbrant
