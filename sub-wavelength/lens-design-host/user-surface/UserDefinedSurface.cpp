@@ -1,0 +1,108 @@
+#include "user-surface/UserDefinedSurface.h"
+
+#include <cmath>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "cache/CacheKeys.h"
+#include "cache/CachedSequentialSurface.h"
+#include "cache/HostLog.h"
+#include "cache/SurfaceCache.h"
+#include "user-surface/AsphericSurface.h"
+#include "user-surface/HostRay.h"
+#include "user-surface/InteractionReal.h"
+#include "user-surface/ParaxialRay.h"
+#include "user-surface/SurfaceParamNames.h"
+#include "user-surface/UserSurfaceDataPath.h"
+
+namespace quelbrant {
+
+namespace {
+
+enum Request { DescriptionText = 0, ParameterName = 1, Sag = 3, ParaxialRay = 4, RealRay = 5, ResetExtra = 6,
+               ResetParameters = 7 };
+
+// Copies text and its NUL; every answer fits the field.
+void writeText(UserSurfaceOutput& out, const std::string& text)
+{
+    std::memcpy(out.text, text.c_str(), text.size() + 1);
+}
+
+void answerDescription(UserSurfaceOutput& out, int item)
+{
+    if (item == 0)
+        writeText(out, "---");
+    else if (item == 1 || item == 2)
+        writeText(out, "");
+}
+
+void writeSag(HostRay& ray, const std::vector<double>& params)
+{
+    UserSurfaceOutput& out = ray.out();
+    const double sag = calculateSag(out.x, out.y, ray.in().curvature, ray.in().conic, params);
+    // Coordinates far beyond the surface can overflow it: no infinite sag
+    // reaches the host.
+    if (!std::isfinite(sag))
+        throw logHostFailureDebug(L"Cannot calculate sag");
+    out.sag = sag;
+    out.sagSecond = 0.0;
+}
+
+int runRequest(const CachedSequentialSurface& entry, HostRay& ray, const std::vector<double>& params)
+{
+    switch (ray.in().type) {
+    case Sag:
+        writeSag(ray, params);
+        break;
+    case ParaxialRay:
+        traceParaxialRay(ray);
+        break;
+    case RealRay:
+        interactionReal(&entry, &ray);
+        break;
+    case ResetExtra:
+        for (double& value : ray.out().extra)
+            value = 0.0;
+        break;
+    case ResetParameters:
+        for (double& value : ray.in().param)
+            value = 0.0;
+        break;
+    default:  // 2, 8 and any other type: the load alone
+        break;
+    }
+    return 0;
+}
+
+}  // namespace
+
+int runUserDefinedSurface5(UserSurfaceOutput* out, UserSurfaceInput* in, DataRootSource dataRoot)
+{
+    if (!out || !in)
+        return -1;
+    if (in->type == DescriptionText) {
+        answerDescription(*out, in->item);
+        return 0;
+    }
+    if (in->type == ParameterName) {
+        writeText(*out, getSurfaceParamName(in->item));
+        return 0;
+    }
+
+    const std::vector<double> params(in->param, in->param + UserSurfaceParamCount);
+    const std::u16string fileName = userSurfaceFileName(*in);
+    const std::size_t key = sequentialCacheKey(fileName, params);
+    HostRay ray(out, in);
+    std::wstring path;
+    return sequentialSurfaceCache().lookupOrBuild(
+        key,
+        [&] {
+            path = userSurfaceDataPath(dataRoot ? dataRoot() : std::wstring(), fileName);
+            return std::make_unique<CachedSequentialSurface>(path, params);
+        },
+        [&](const CachedSequentialSurface& entry) { return runRequest(entry, ray, params); },
+        [&] { logHostFailure(L"Cannot load " + path); });
+}
+
+}  // namespace quelbrant
