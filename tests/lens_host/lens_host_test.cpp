@@ -162,9 +162,9 @@ TEST_F(LensDesignHost, UserSurfaceFallsBackToTheDocumentsFolder)
 {
     clearDataRoot();
     // Wine links Documents to the user's home: leave nothing behind there.
-    const fs::path dll = documentsFolder() / "DLL";
-    const bool made = !fs::exists(dll);
-    const fs::path surfaces = dll / "Surfaces";
+    const fs::path dllFolder = documentsFolder() / "DLL";
+    const bool made = !fs::exists(dllFolder);
+    const fs::path surfaces = dllFolder / "Surfaces";
     fs::create_directories(surfaces);
     const std::string name = uniqueName("documents");
     fs::copy_file(sample, surfaces / name);
@@ -179,7 +179,7 @@ TEST_F(LensDesignHost, UserSurfaceFallsBackToTheDocumentsFolder)
     EXPECT_EQ(dll().UserDefinedSurface5(missing.output(), missing.input()), -1);
     EXPECT_EQ(missing.inputDouble(o::inParam + 8 * 15), 2.5);
     if (made)
-        fs::remove_all(dll);
+        fs::remove_all(dllFolder);
 }
 
 }  // namespace
