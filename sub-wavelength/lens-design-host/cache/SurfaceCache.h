@@ -11,12 +11,18 @@
 // exclusive ownership back into shared ownership without a gap, then does
 // its work like every other caller. Entries are only ever added, so an entry
 // found under the shared lock stays valid for the whole call.
+//
+// A call whose entry is cached takes the reader fast path (ReaderIndicator.h)
+// instead of the shared lock; a builder closes that path and waits for its
+// readers before it inserts, so what a caller observes is the same: one build
+// per key, no reader while the map changes, the retry rule for missing callers.
 
 #include <cstddef>
 #include <map>
 #include <memory>
 #include <utility>
 
+#include "cache/ReaderIndicator.h"
 #include "cache/SharedMutex.h"
 
 namespace quelbrant {
@@ -34,6 +40,14 @@ public:
     template <class Build, class Work, class OnBuildFailure>
     int lookupOrBuild(std::size_t key, Build&& build, Work&& work, OnBuildFailure&& onBuildFailure)
     {
+        if (mFastReaders.tryArrive()) {
+            if (const Entry* cached = find(key)) {
+                const int result = runWork(work, *cached);
+                mFastReaders.depart();
+                return result;
+            }
+            mFastReaders.depart();
+        }
         const Entry* entry = nullptr;
         for (;;) {
             mMutex.lock_shared();
@@ -59,12 +73,7 @@ public:
             mMutex.unlock_and_lock_shared();
             break;
         }
-        int result = -1;
-        try {
-            result = work(*entry);
-        } catch (...) {
-            result = -1;
-        }
+        const int result = runWork(work, *entry);
         mMutex.unlock_shared();
         return result;
     }
@@ -80,6 +89,16 @@ public:
 
 private:
     friend struct SurfaceCacheTesting;
+
+    template <class Work>
+    static int runWork(Work& work, const Entry& entry) noexcept
+    {
+        try {
+            return work(entry);
+        } catch (...) {
+            return -1;
+        }
+    }
 
     const Entry* find(std::size_t key) const
     {
@@ -98,12 +117,21 @@ private:
         const Entry* entry = made.get();
         if (!entry)
             throw 0;
-        mEntries.emplace(key, std::move(made));
+        // No fast reader may be inside the map while it changes.
+        mFastReaders.closeAndDrain();
+        try {
+            mEntries.emplace(key, std::move(made));
+        } catch (...) {
+            mFastReaders.reopen();
+            throw;
+        }
+        mFastReaders.reopen();
         return entry;
     }
 
     std::map<std::size_t, std::unique_ptr<Entry>> mEntries;
     mutable SharedMutex mMutex;
+    ReaderIndicator mFastReaders;
 };
 
 struct CachedSurface;
