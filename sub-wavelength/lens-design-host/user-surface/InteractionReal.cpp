@@ -88,8 +88,6 @@ bool configureVerbosity(const HostRay& ray)
 
 void logInputRay(const HostRay& ray)
 {
-    if (!getLogger().isVerbose())
-        return;
     LogDebug("input ray data:", "\nray.approachIndex() = ", ray.approachIndex(), "\nray.exitIndex() = ",
              ray.exitIndex(), "\nray.cosine() = ", joined(ray.cosine()), "\nray.position() = ",
              joined(ray.position()), "\nray.wavelength() = ", ray.wavelength(),
@@ -127,19 +125,26 @@ void interactionReal(GratingSurface& surface, HostRay& ray)
 {
     // 1. Verbosity.
     const bool hasE = configureVerbosity(ray);
-    logInputRay(ray);
+    // Read once: the debug lines below cost one branch each when it is off.
+    const bool verbose = getLogger().isVerbose();
+    if (verbose)
+        logInputRay(ray);
 
     // 2. Ray.
     const Vector3 d = ray.cosine();
-    const std::vector<double> params = ray.parameterRange(0, UserSurfaceParamCount);
+    // The shape reads no parameter beyond "A20": copy no more per ray.
+    const std::vector<double> params =
+        ray.parameterRange(0, SurfaceParam::FirstAsphere + SurfaceParam::AsphereCount);
     const UserSurfaceInput& in = ray.in();
     const double c = in.curvature;
     const double k = in.conic;
     const double rotate2d = ray.parameter(SurfaceParam::Rotate);
 
     // 3. Plane test ("is_plane" is logged from c alone).
-    LogDebug("is_plane: ", trueFalse(c == 0.0));
-    LogDebug("rotate2d = ", rotate2d);
+    if (verbose) {
+        LogDebug("is_plane: ", trueFalse(c == 0.0));
+        LogDebug("rotate2d = ", rotate2d);
+    }
     const bool isPlane = isPlaneSurface(c, params);
 
     // 4. Intersection; 5. normal.
@@ -159,7 +164,7 @@ void interactionReal(GratingSurface& surface, HostRay& ray)
     // 7. Local frame.
     const LocalFrame frame = buildLocalFrame(normal, isPlane, rotate2d, ray.parameter(SurfaceParam::FlipYZ) != 0.0,
                                              ray.parameter(SurfaceParam::FlipXZ) != 0.0);
-    if (!frame.identity)
+    if (verbose && !frame.identity)
         logFrame(frame);
     const Field3 hostE = ray.E();
     double direction[3];
@@ -179,9 +184,11 @@ void interactionReal(GratingSurface& surface, HostRay& ray)
     if (hasE)
         convertXYZtoSPfromUnitVector(localE[0], localE[1], localE[2], es, ep, direction[0], direction[1],
                                      direction[2]);
-    LogDebug("ray.E(): ", joined(hostE), ", norm = ", norm(hostE));
-    LogDebug("inputExyz: ", joined(localE), ", norm = ", norm(localE));
-    LogDebug("inputEsp: ", es, ",", ep, ", norm = ", std::norm(es) + std::norm(ep));
+    if (verbose) {
+        LogDebug("ray.E(): ", joined(hostE), ", norm = ", norm(hostE));
+        LogDebug("inputExyz: ", joined(localE), ", norm = ", norm(localE));
+        LogDebug("inputEsp: ", es, ",", ep, ", norm = ", std::norm(es) + std::norm(ep));
+    }
 
     // 9. The interaction record. Its position is the intersection point
     // turned by "Rotate", as the diffraction entry turns its position, so
@@ -201,7 +208,8 @@ void interactionReal(GratingSurface& surface, HostRay& ray)
     record.y = hit.position[1];
     if (rotate2d != 0.0)
         rotateDegrees(record.x, record.y, rotate2d);
-    LogDebug("Start interpolation.");
+    if (verbose)
+        LogDebug("Start interpolation.");
     const std::vector<double> interactionParams = {
         ray.parameter(SurfaceParam::CheckIndex), ray.parameter(SurfaceParam::CheckIndex + 1),
         ray.parameter(SurfaceParam::CheckIndex + 2), ray.parameter(SurfaceParam::CheckIndex + 3)};
@@ -220,26 +228,31 @@ void interactionReal(GratingSurface& surface, HostRay& ray)
     Field3 outE;
     convertSPtoXYZfromUnitVector(esOut, epOut, outE[0], outE[1], outE[2], outDirection[0], outDirection[1],
                                  outDirection[2]);
-    LogDebug("input_dir: ", joined(inputDirection));
-    LogDebug("orvik_dir: ", joined(outDirection));
-    LogDebug("outputEsp: ", esOut, ",", epOut, ", norm = ", std::norm(esOut) + std::norm(epOut));
-    LogDebug("orvikRay.direction: ", joined(outDirection));
-    LogDebug("outputExyz: ", joined(outE), ", norm = ", norm(outE));
+    if (verbose) {
+        LogDebug("input_dir: ", joined(inputDirection));
+        LogDebug("orvik_dir: ", joined(outDirection));
+        LogDebug("outputEsp: ", esOut, ",", epOut, ", norm = ", std::norm(esOut) + std::norm(epOut));
+        LogDebug("orvikRay.direction: ", joined(outDirection));
+        LogDebug("outputExyz: ", joined(outE), ", norm = ", norm(outE));
+    }
 
     // 12. Back to the host frame.
     const Vector3 hostDirection = frame.toHost(outDirection);
     const Field3 hostOutE = frame.toHost(outE);
-    LogDebug("out_dir: ", joined(hostDirection));
-    LogDebug("outputExyz2: ", joined(hostOutE), ", norm = ", norm(hostOutE));
-    LogDebug("k*E = ", hostDirection[0] * hostOutE[0] + hostDirection[1] * hostOutE[1] +
-                           hostDirection[2] * hostOutE[2]);
+    if (verbose) {
+        LogDebug("out_dir: ", joined(hostDirection));
+        LogDebug("outputExyz2: ", joined(hostOutE), ", norm = ", norm(hostOutE));
+        LogDebug("k*E = ", hostDirection[0] * hostOutE[0] + hostDirection[1] * hostOutE[1] +
+                               hostDirection[2] * hostOutE[2]);
+    }
 
     // 13. Write-back, only of finite values: the host's records never see a
     // NaN, and a failure leaves them as they were.
     if (!isFinite(hostDirection) || !isFinite(hostOutE) || !isFinite(hit.position) || !std::isfinite(hit.path))
         throw logHostFailureDebug(L"Cannot diffract rays.");
     ray.writeBack(hit.position, hostDirection, hostOutE, hit.path, 1.0);
-    LogDebug("interactionReal end");
+    if (verbose)
+        LogDebug("interactionReal end");
 }
 
 }  // namespace quelbrant

@@ -68,13 +68,13 @@ LocalFrame buildLocalFrame(const Vector3& normal, bool isPlane, double rotateDeg
         for (double& component : n)
             component = -component;
     }
-    std::vector<double> y = cross(n, x0);
+    std::vector<double> y = crossProduct(n, x0);
     if (vectorNorm(y) == 0.0) {
         // The grating's x axis along the normal: y is its turned y axis.
         y = {0.0, 1.0, 0.0};
         quelbrant::rotateDegrees(y[0], y[1], rotateDegrees);
     }
-    std::vector<double> x = cross(y, n);
+    std::vector<double> x = crossProduct(y, n);
     if (flipYZ) {
         for (int i = 0; i < 3; ++i) {
             y[i] = -y[i];

@@ -49,11 +49,11 @@ void writeSag(HostRay& ray, const std::vector<double>& params)
     out.sagSecond = 0.0;
 }
 
-int runRequest(const CachedSequentialSurface& entry, HostRay& ray, const std::vector<double>& params)
+int runRequest(const CachedSequentialSurface& entry, HostRay& ray)
 {
     switch (ray.in().type) {
     case Sag:
-        writeSag(ray, params);
+        writeSag(ray, ray.parameterRange(0, UserSurfaceParamCount));
         break;
     case ParaxialRay:
         traceParaxialRay(ray);
@@ -90,18 +90,20 @@ int runUserDefinedSurface5(UserSurfaceOutput* out, UserSurfaceInput* in, DataRoo
         return 0;
     }
 
-    const std::vector<double> params(in->param, in->param + UserSurfaceParamCount);
+    // Of the parameters only "Log" names the surface: the key and the entry
+    // read nothing beyond it, so a ray on a cached surface copies no more.
+    const std::vector<double> keyParams(in->param, in->param + SurfaceParam::Log + 1);
     const std::u16string fileName = userSurfaceFileName(*in);
-    const std::size_t key = sequentialCacheKey(fileName, params);
+    const std::size_t key = sequentialCacheKey(fileName, keyParams);
     HostRay ray(out, in);
     std::wstring path;
     return sequentialSurfaceCache().lookupOrBuild(
         key,
         [&] {
             path = userSurfaceDataPath(dataRoot ? dataRoot() : std::wstring(), fileName);
-            return std::make_unique<CachedSequentialSurface>(path, params);
+            return std::make_unique<CachedSequentialSurface>(path, ray.parameterRange(0, UserSurfaceParamCount));
         },
-        [&](const CachedSequentialSurface& entry) { return runRequest(entry, ray, params); },
+        [&](const CachedSequentialSurface& entry) { return runRequest(entry, ray); },
         [&] { logHostFailure(L"Cannot load " + path); });
 }
 
