@@ -53,3 +53,15 @@ quelbrant_trace_rays_test(trace_rays_three_orders
 quelbrant_trace_rays_test(trace_rays_missing_file "--file|${PROJECT_SOURCE_DIR}/tests/files/no-such-grating.json" 1
   "cannot load[^\n]*no-such-grating.json|Unable to open or access file")
 quelbrant_trace_rays_test(trace_rays_bad_argument "--rays|many" 2 "--rays expects a whole number")
+
+# The lens-design host's entry points (Windows build): the same table, the
+# rays sent through UserDiffraction2D and through UserDefinedSurface5 (whose
+# data folder trace-rays sets in the Wine prefix's registry first).
+if(WIN32)
+  quelbrant_trace_rays_test(trace_rays_entry_diffraction2d
+    "--entry|diffraction2d|--file|${PROJECT_SOURCE_DIR}/data/grating-1d.json|--rays|20000|--threads|4|--check|5" 0
+    "entry: UserDiffraction2D|check passed|rays per second")
+  quelbrant_trace_rays_test(trace_rays_entry_user_surface
+    "--entry|user-surface|--data-root|${CMAKE_BINARY_DIR}/lens-design-data|--file|${PROJECT_SOURCE_DIR}/data/grating-1d.json|--rays|20000|--threads|4|--check|5"
+    0 "entry: UserDefinedSurface5|reflected   \\(1, 0\\)|check passed|rays per second")
+endif()
