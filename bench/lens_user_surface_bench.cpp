@@ -1,16 +1,16 @@
 // Request 5 of the user-defined surface (the real ray) against the
 // Interaction_V2 call it makes, on the shipped 1-D grating (three orders
 // per family: the cheapest engine call, so the adapter's share is at its
-// largest):
-//   UserSurfaceRealRay/asphere  runUserDefinedSurface5, cached surface, an
-//                               even asphere hit off axis (counter: the
-//                               intersection iteration's steps)
-//   UserSurfaceRealRay/plane    the same on the plane (no iteration, host
-//                               frame)
-//   InteractionV2/asphere       the engine alone with the record request 5
-//                               hands it for the asphere's ray
-// The grating file is copied to a temporary data folder of the host's
-// layout for the run.
+// largest) and on the 21-order 1-D grating of the other benchmarks:
+//   UserSurfaceRealRay/<grating>/asphere  runUserDefinedSurface5, cached
+//                               surface, an even asphere hit off axis
+//                               (counter: the intersection iteration's steps)
+//   UserSurfaceRealRay/<grating>/plane    the same on the plane (no
+//                               iteration, host frame)
+//   InteractionV2/<grating>/asphere       the engine alone with the record
+//                               request 5 hands it for the asphere's ray
+// The grating files go to a temporary data folder of the host's layout for
+// the run.
 
 #include <benchmark/benchmark.h>
 
@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "sub-wavelength-orvik.h"
+#include "support/BenchGratingFiles.h"
 #include "user-surface/AsphericSurface.h"
 #include "user-surface/LocalFrame.h"
 #include "user-surface/RaySurfaceIntersection.h"
@@ -37,8 +38,10 @@ const std::filesystem::path& dataFolder()
         std::filesystem::create_directories(made);
         // Off Windows the host's backslashes are part of one file name.
         std::filesystem::copy_file(std::filesystem::path(QUELBRANT_DATA_DIR) / "grating-1d.json",
-                                   made / "root\\DLL\\Surfaces\\bench.json",
+                                   made / "root\\DLL\\Surfaces\\grating-1d.json",
                                    std::filesystem::copy_options::overwrite_existing);
+        benchfiles::writeGratingFile((made / "root\\DLL\\Surfaces\\grating-21.json").string(),
+                                     benchfiles::grating1d21Orders());
         return made;
     }();
     return base;
@@ -50,10 +53,13 @@ std::wstring dataRoot()
 }
 
 struct Shape {
+    const char* grating;  // file name in the data folder
     double curvature, conic, a4;
 };
-const Shape Asphere = {0.02, -0.5, 1e-5};
-const Shape Plane = {0.0, 0.0, 0.0};
+const Shape Asphere = {"grating-1d.json", 0.02, -0.5, 1e-5};
+const Shape Plane = {"grating-1d.json", 0.0, 0.0, 0.0};
+const Shape Asphere21 = {"grating-21.json", 0.02, -0.5, 1e-5};
+const Shape Plane21 = {"grating-21.json", 0.0, 0.0, 0.0};
 
 // A ray in the glass towards +z, 5 mm and 3 mm off axis, asking for order +1.
 void fillRay(UserSurfaceOutput& out, UserSurfaceInput& in, const Shape& shape)
@@ -61,7 +67,7 @@ void fillRay(UserSurfaceOutput& out, UserSurfaceInput& in, const Shape& shape)
     std::memset(&out, 0, sizeof out);
     std::memset(&in, 0, sizeof in);
     in.type = 5;
-    std::strcpy(in.fileName, "bench.json");
+    std::strcpy(in.fileName, shape.grating);
     out.x = 5.0;
     out.y = 3.0;
     out.z = -1.0;
@@ -92,8 +98,8 @@ void realRay(benchmark::State& state, const Shape& shape)
     const std::vector<double> params(startIn.param, startIn.param + UserSurfaceParamCount);
     if (shape.curvature != 0.0)
         state.counters["intersectionSteps"] =
-            intersectSurface({start.x, start.y, start.z}, {start.l, start.m, start.n}, shape.curvature,
-                             shape.conic, params)
+            intersectSurface({start.x, start.y, start.z}, {start.l, start.m, start.n},
+                             EvenAsphere(shape.curvature, shape.conic, params))
                 .steps;
     out = start;
     in = startIn;
@@ -108,19 +114,19 @@ void realRay(benchmark::State& state, const Shape& shape)
 
 // The engine call request 5 makes for the asphere's ray: the local
 // direction at the hit point, S and P of the local field, the position.
-void interactionOnly(benchmark::State& state)
+void interactionOnly(benchmark::State& state, const Shape& shape)
 {
     UserSurfaceOutput out;
     UserSurfaceInput in;
-    fillRay(out, in, Asphere);
+    fillRay(out, in, shape);
     const std::vector<double> params(in.param, in.param + UserSurfaceParamCount);
-    const SurfaceIntersection hit =
-        intersectSurface({out.x, out.y, out.z}, {out.l, out.m, out.n}, Asphere.curvature, Asphere.conic, params);
-    const Vector3 normal = surfaceNormal(hit.position[0], hit.position[1], Asphere.curvature, Asphere.conic, params);
+    const EvenAsphere asphere(shape.curvature, shape.conic, params);
+    const SurfaceIntersection hit = intersectSurface({out.x, out.y, out.z}, {out.l, out.m, out.n}, asphere);
+    const Vector3 normal = surfaceNormal(hit.position[0], hit.position[1], asphere);
     const LocalFrame frame = buildLocalFrame(normal, false, 0.0, false, false);
     const Vector3 local = frame.toLocal(Vector3{out.l, out.m, out.n});
-    GratingSurface surface((std::filesystem::path(QUELBRANT_DATA_DIR) / "grating-1d.json").wstring().c_str(), false,
-                           false, true);
+    const std::wstring path = dataRoot() + L"\\DLL\\Surfaces\\" + std::filesystem::path(shape.grating).wstring();
+    GratingSurface surface(path.c_str(), false, false, true);
     const std::vector<int> order = {1, 0};
     const std::vector<double> interactionParams = {0.0, 0.0, 0.0, 0.0};
     for (auto _ : state) {
@@ -140,9 +146,12 @@ void interactionOnly(benchmark::State& state)
     }
 }
 
-BENCHMARK_CAPTURE(realRay, asphere, Asphere)->Name("UserSurfaceRealRay/asphere");
-BENCHMARK_CAPTURE(realRay, plane, Plane)->Name("UserSurfaceRealRay/plane");
-BENCHMARK(interactionOnly)->Name("InteractionV2/asphere");
+BENCHMARK_CAPTURE(realRay, asphere, Asphere)->Name("UserSurfaceRealRay/grating-1d/asphere");
+BENCHMARK_CAPTURE(realRay, plane, Plane)->Name("UserSurfaceRealRay/grating-1d/plane");
+BENCHMARK_CAPTURE(interactionOnly, asphere, Asphere)->Name("InteractionV2/grating-1d/asphere");
+BENCHMARK_CAPTURE(realRay, asphere21, Asphere21)->Name("UserSurfaceRealRay/grating-21/asphere");
+BENCHMARK_CAPTURE(realRay, plane21, Plane21)->Name("UserSurfaceRealRay/grating-21/plane");
+BENCHMARK_CAPTURE(interactionOnly, asphere21, Asphere21)->Name("InteractionV2/grating-21/asphere");
 
 }  // namespace
 

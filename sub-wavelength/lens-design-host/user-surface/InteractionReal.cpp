@@ -145,7 +145,8 @@ void interactionReal(GratingSurface& surface, HostRay& ray)
         LogDebug("is_plane: ", trueFalse(c == 0.0));
         LogDebug("rotate2d = ", rotate2d);
     }
-    const bool isPlane = isPlaneSurface(c, params);
+    const EvenAsphere shape(c, k, params);
+    const bool isPlane = shape.isPlane();
 
     // 4. Intersection; 5. normal.
     SurfaceIntersection hit{ray.position(), 0.0, 0};
@@ -154,8 +155,8 @@ void interactionReal(GratingSurface& surface, HostRay& ray)
         if (!isFinite(hit.position))
             throw logHostFailureDebug(L"Ray missed.");
     } else {
-        hit = intersectSurface(hit.position, d, c, k, params);
-        normal = surfaceNormal(hit.position[0], hit.position[1], c, k, params);
+        hit = intersectSurface(hit.position, d, shape);
+        normal = surfaceNormal(hit.position[0], hit.position[1], shape);
     }
 
     // 6. Order request.

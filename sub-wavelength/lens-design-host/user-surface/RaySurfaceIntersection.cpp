@@ -3,7 +3,6 @@
 #include <cmath>
 
 #include "cache/HostLog.h"
-#include "user-surface/AsphericSurface.h"
 
 namespace quelbrant {
 
@@ -19,8 +18,7 @@ bool isFinite(const Vector3& v)
 
 }  // namespace
 
-SurfaceIntersection intersectSurface(const Vector3& start, const Vector3& direction, double c, double k,
-                                     const std::vector<double>& params)
+SurfaceIntersection intersectSurface(const Vector3& start, const Vector3& direction, const EvenAsphere& shape)
 {
     // A ray along the vertex plane never gets a finite step, and a NaN step
     // would end the loop as if it had converged: both are misses here, found
@@ -32,7 +30,9 @@ SurfaceIntersection intersectSurface(const Vector3& start, const Vector3& direct
     Vector3& p = hit.position;
     double t = 100.0;
     while (std::fabs(t) > convergedStep) {
-        const double h = calculateSag(p[0], p[1], c, k, params);
+        double h = 0.0;
+        if (!shape.sag(p[0], p[1], h))
+            throw logHostFailureDebug(L"Cannot calculate sag");
         t = (h - p[2]) / dz;
         for (int i = 0; i < 3; ++i)
             p[i] += direction[i] * t;

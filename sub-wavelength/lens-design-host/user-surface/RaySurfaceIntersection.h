@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "user-surface/HostRay.h"
+#include "user-surface/AsphericSurface.h"
 
 namespace quelbrant {
 
@@ -20,7 +20,6 @@ struct SurfaceIntersection {
 // plane (dz = 0) or any step or point that is not finite; "Cannot converge
 // when finding ray-surface interception." after 1001 steps without
 // converging; "Cannot calculate sag" from the sag.
-SurfaceIntersection intersectSurface(const Vector3& start, const Vector3& direction, double c, double k,
-                                     const std::vector<double>& params);
+SurfaceIntersection intersectSurface(const Vector3& start, const Vector3& direction, const EvenAsphere& shape);
 
 }  // namespace quelbrant

@@ -75,6 +75,38 @@ int runRequest(const CachedSequentialSurface& entry, HostRay& ray)
     return 0;
 }
 
+// The cache key of the record's file name and "Log". A host traces ray
+// after ray through one surface, so each thread keeps the name bytes and
+// "Log" bits it keyed last and skips decoding and hashing the name again.
+// Plain data only: thread-locals with destructors are unsafe on the
+// Windows toolchain.
+struct LastSequentialKey {
+    char fileName[UserSurfaceFileNameCapacity];
+    std::size_t length = 0;
+    double log = 0.0;
+    std::size_t key = 0;
+    bool valid = false;
+};
+
+thread_local LastSequentialKey lastKey;
+
+std::size_t sequentialKeyOf(const UserSurfaceInput& in)
+{
+    const std::size_t length = strnlen(in.fileName, UserSurfaceFileNameCapacity);
+    const double log = in.param[SurfaceParam::Log];
+    if (lastKey.valid && lastKey.length == length && std::memcmp(&lastKey.log, &log, sizeof log) == 0 &&
+        std::memcmp(lastKey.fileName, in.fileName, length) == 0)
+        return lastKey.key;
+    const std::vector<double> keyParams(in.param, in.param + SurfaceParam::Log + 1);
+    lastKey.valid = false;
+    lastKey.key = sequentialCacheKey(userSurfaceFileName(in), keyParams);
+    std::memcpy(lastKey.fileName, in.fileName, length);
+    lastKey.length = length;
+    lastKey.log = log;
+    lastKey.valid = true;
+    return lastKey.key;
+}
+
 }  // namespace
 
 int runUserDefinedSurface5(UserSurfaceOutput* out, UserSurfaceInput* in, DataRootSource dataRoot)
@@ -90,17 +122,13 @@ int runUserDefinedSurface5(UserSurfaceOutput* out, UserSurfaceInput* in, DataRoo
         return 0;
     }
 
-    // Of the parameters only "Log" names the surface: the key and the entry
-    // read nothing beyond it, so a ray on a cached surface copies no more.
-    const std::vector<double> keyParams(in->param, in->param + SurfaceParam::Log + 1);
-    const std::u16string fileName = userSurfaceFileName(*in);
-    const std::size_t key = sequentialCacheKey(fileName, keyParams);
+    const std::size_t key = sequentialKeyOf(*in);
     HostRay ray(out, in);
     std::wstring path;
     return sequentialSurfaceCache().lookupOrBuild(
         key,
         [&] {
-            path = userSurfaceDataPath(dataRoot ? dataRoot() : std::wstring(), fileName);
+            path = userSurfaceDataPath(dataRoot ? dataRoot() : std::wstring(), userSurfaceFileName(*in));
             return std::make_unique<CachedSequentialSurface>(path, ray.parameterRange(0, UserSurfaceParamCount));
         },
         [&](const CachedSequentialSurface& entry) { return runRequest(entry, ray); },
