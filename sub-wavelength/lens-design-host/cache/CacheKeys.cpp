@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "KeepLibraryLoaded.h"
+
 namespace quelbrant {
 
 namespace {
@@ -59,9 +61,13 @@ namespace {
 // part of a cached call's overhead on a cheap surface. A host thread sends
 // the same file fields with every ray, so each thread keeps the bytes it
 // hashed last with their hash: equal bytes are equal doubles, equal hash.
-// (Trivially destructible, so a plain thread_local on every platform.)
+// (Trivially destructible, so a plain thread_local on every platform; the
+// Windows DLL is pinned before any thread makes one, so the toolchain's
+// clean-up of emulated thread-locals never runs on an unloaded DLL.)
 std::uint64_t hashKeyDoubles(const double* first)
 {
+    static const bool pinned = (keepLibraryLoaded(), true);
+    (void)pinned;
     struct LastHashed {
         unsigned char bytes[keyDoubleCount * sizeof(double)];
         std::uint64_t seed;

@@ -4,8 +4,8 @@
 // reader-writer lock. boost::shared_mutex takes one internal mutex on every
 // lock_shared and unlock_shared, so host threads tracing rays on one cached
 // surface all bounce that mutex's cache line between them. Here a reader
-// instead counts itself on a cache line of its own (one per thread, up to
-// the slot count) and reads while the fast path is open. A writer that holds
+// instead counts itself on a cache line picked by its thread id (threads
+// that share one still count correctly) and reads while the fast path is open. A writer that holds
 // the lock exclusively closes the fast path and waits until every counted
 // reader has left before it changes anything; readers arriving meanwhile
 // fall back to the lock, where they wait as before. So writers still never
@@ -13,6 +13,8 @@
 
 #include <atomic>
 #include <cstddef>
+#include <cstdint>
+#include <functional>
 #include <thread>
 
 namespace quelbrant {
@@ -48,7 +50,7 @@ public:
     void reopen() { mOpen.store(true, std::memory_order_seq_cst); }
 
 private:
-    static constexpr std::size_t SlotCount = 32;
+    static constexpr std::size_t SlotCount = 32;  // the top 5 bits of the hash
 
     // The counter sits a full cache line away from its neighbours' (padding
     // rather than alignas: the caches may live in over-alignment-unaware
@@ -59,12 +61,13 @@ private:
         char trailingPad[60];
     };
 
-    // The calling thread's slot, handed out round robin on its first call.
+    // The calling thread's slot: its id spread by Fibonacci hashing (Linux
+    // thread ids are addresses far apart by powers of two). No thread_local,
+    // which the Windows toolchain emulates with clean-up at thread exit.
     static std::size_t threadSlot()
     {
-        static std::atomic<std::size_t> nextSlot{0};
-        thread_local std::size_t slot = nextSlot.fetch_add(1, std::memory_order_relaxed) % SlotCount;
-        return slot;
+        const std::uint64_t id = std::hash<std::thread::id>()(std::this_thread::get_id());
+        return static_cast<std::size_t>((id * 0x9e3779b97f4a7c15ULL) >> 59);
     }
 
     Slot mSlots[SlotCount];
