@@ -57,17 +57,24 @@ std::uint64_t hashCodeUnits(const std::u16string& units)
 
 namespace {
 
+// Both keys' callers keep per-thread copies of what they hashed last. The
+// Windows toolchain emulates thread-locals with clean-up code in this DLL
+// that runs when a thread ends, so the DLL is pinned (as a traced ray pins
+// it) before the first key, and with it the first thread-local, is made.
+void pinBeforeThreadLocals()
+{
+    static const bool pinned = (keepLibraryLoaded(), true);
+    (void)pinned;
+}
+
 // The 100 doubles' hash is a serial chain of 100 multiplies, the largest
 // part of a cached call's overhead on a cheap surface. A host thread sends
 // the same file fields with every ray, so each thread keeps the bytes it
 // hashed last with their hash: equal bytes are equal doubles, equal hash.
-// (Trivially destructible, so a plain thread_local on every platform; the
-// Windows DLL is pinned before any thread makes one, so the toolchain's
-// clean-up of emulated thread-locals never runs on an unloaded DLL.)
+// (Trivially destructible, so a plain thread_local on every platform.)
 std::uint64_t hashKeyDoubles(const double* first)
 {
-    static const bool pinned = (keepLibraryLoaded(), true);
-    (void)pinned;
+    pinBeforeThreadLocals();
     struct LastHashed {
         unsigned char bytes[keyDoubleCount * sizeof(double)];
         std::uint64_t seed;
@@ -96,6 +103,7 @@ std::size_t diffractionCacheKey(const double* block, const std::vector<double>& 
 
 std::size_t sequentialCacheKey(const std::u16string& fileName, const std::vector<double>& params)
 {
+    pinBeforeThreadLocals();
     std::uint64_t key = combineHash(sequentialKeySeed, hashCodeUnits(fileName));
     key = combineHash(key, hashDouble(parameterOrZero(params, 4)));
     return static_cast<std::size_t>(key);
