@@ -12,6 +12,7 @@
 
 #include "RandomGeneratorTesting.h"
 #include "UserSurfaceCall.h"
+#include "logger.h"
 #include "sub-wavelength-orvik.h"
 
 namespace quelbrant::testing {
@@ -180,6 +181,27 @@ TEST(UserSurfaceRealRay, MirrorSpaceNegatesTheDirectionNotTheField)
     EXPECT_NEAR(mirrored.out->n, -plain.out->n, 1e-12);
     for (int i = 0; i < 6; ++i)
         EXPECT_NEAR(mirrored.in->E[i], plain.in->E[i], 1e-12);
+}
+
+TEST(UserSurfaceRealRay, VerboseTraceWritesTheSameRay)
+{
+    DataFolder folder;
+    folder.install("grating-1d.json", "verbose.json");
+    UserSurfaceCall quiet = realRay("verbose.json", {2, 1, -1}, {0.1, 0, std::sqrt(0.99)});
+    quiet.in->curvature = 0.02;
+    quiet.in->param[1] = 1;
+    quiet.in->param[3] = 15.0;
+    quiet.in->E[2] = -1.0;
+    UserSurfaceCall verbose = quiet.copy();
+    verbose.in->param[4] = 99.0;  // every debug line of the trace is written
+    ASSERT_EQ(quiet.run(), 0);
+    ASSERT_EQ(verbose.run(), 0);
+    EXPECT_TRUE(getLogger().isVerbose());
+    verbose.in->param[4] = 0.0;
+    EXPECT_TRUE(verbose.recordsEqual(quiet));
+    getLogger().flush();
+    getLogger().setVerbose(false);
+    getLogger().setEnabled(false);
 }
 
 TEST(UserSurfaceRealRay, PositionGridIsReadAtTheRotatedIntersectionPoint)
