@@ -48,6 +48,22 @@ std::vector<double> cross(std::vector<double> a, std::vector<double> b)
     return crossProduct(a, b);
 }
 
+std::array<double, 3> cross(const std::array<double, 3>& a, const std::array<double, 3>& b)
+{
+    return {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
+}
+
+double vectorNorm(std::array<double, 3>& v)
+{
+    const double length = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
+    if (length != 0.0) {
+        const double inverse = 1.0 / length;
+        for (double& component : v)
+            component *= inverse;
+    }
+    return length;
+}
+
 double vectorNorm(std::vector<double>& v)
 {
     const double length = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);

@@ -4,6 +4,7 @@
 // degrees; a turn by a moves (x, y) to (cos a x + sin a y, cos a y - sin a x),
 // that is clockwise seen from +z: the frame is turned by +a.
 
+#include <array>
 #include <complex>
 #include <vector>
 
@@ -20,5 +21,10 @@ std::vector<double> cross(std::vector<double> a, std::vector<double> b);
 // Euclidean length of a 3-vector, which is scaled in place to unit length
 // unless the length is 0.0.
 double vectorNorm(std::vector<double>& v);
+
+// The same two on fixed-size vectors, for frames built once per ray
+// without allocating.
+std::array<double, 3> cross(const std::array<double, 3>& a, const std::array<double, 3>& b);
+double vectorNorm(std::array<double, 3>& v);
 
 }  // namespace quelbrant

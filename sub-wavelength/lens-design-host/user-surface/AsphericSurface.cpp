@@ -7,11 +7,16 @@
 namespace quelbrant {
 
 EvenAsphere::EvenAsphere(double curvature, double conic, const std::vector<double>& params)
+    : EvenAsphere(curvature, conic, params.data(), params.size())
+{
+}
+
+EvenAsphere::EvenAsphere(double curvature, double conic, const double* params, std::size_t count)
     : c(curvature), k(conic)
 {
     for (int j = 0; j < SurfaceParam::AsphereCount; ++j) {
         const std::size_t index = static_cast<std::size_t>(SurfaceParam::FirstAsphere + j);
-        a[j] = index < params.size() ? params[index] : 0.0;
+        a[j] = index < count ? params[index] : 0.0;
         if (a[j] != 0.0)
             highest = j;
     }

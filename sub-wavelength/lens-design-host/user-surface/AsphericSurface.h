@@ -23,6 +23,7 @@ struct EvenAsphere {
 
     // params: the parameter list; a coefficient missing from it is 0.0.
     EvenAsphere(double c, double k, const std::vector<double>& params);
+    EvenAsphere(double c, double k, const double* params, std::size_t count);
 
     // c and every coefficient 0.0: the plane z = 0.
     bool isPlane() const { return c == 0.0 && highest < 0; }

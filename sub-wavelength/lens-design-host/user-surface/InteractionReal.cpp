@@ -74,15 +74,21 @@ const char* trueFalse(bool value)
 bool configureVerbosity(const HostRay& ray)
 {
     Logger& logger = getLogger();
+    // The flag is stored only when it changes: a ray after ray of the same
+    // setting costs loads, not stores other cores must see.
+    auto setVerbose = [&logger](bool verbose) {
+        if (logger.isVerbose() != verbose)
+            logger.setVerbose(verbose);
+    };
     const bool verboseAsked = ray.parameter(SurfaceParam::Log) == 99.0;
-    logger.setVerbose(verboseAsked);
+    setVerbose(verboseAsked);
     LogDebug("=================== interactionReal ===================");
     const double* e = ray.in().E;
     bool hasE = false;
     for (int i = 0; i < 6; ++i)
         hasE = hasE || e[i] != 0.0;  // a NaN counts as given
     LogDebug(hasE ? "hasE: Yes" : "hasE: No");
-    logger.setVerbose(verboseAsked && hasE);
+    setVerbose(verboseAsked && hasE);
     return hasE;
 }
 
@@ -132,9 +138,6 @@ void interactionReal(GratingSurface& surface, HostRay& ray)
 
     // 2. Ray.
     const Vector3 d = ray.cosine();
-    // The shape reads no parameter beyond "A20": copy no more per ray.
-    const std::vector<double> params =
-        ray.parameterRange(0, SurfaceParam::FirstAsphere + SurfaceParam::AsphereCount);
     const UserSurfaceInput& in = ray.in();
     const double c = in.curvature;
     const double k = in.conic;
@@ -145,7 +148,9 @@ void interactionReal(GratingSurface& surface, HostRay& ray)
         LogDebug("is_plane: ", trueFalse(c == 0.0));
         LogDebug("rotate2d = ", rotate2d);
     }
-    const EvenAsphere shape(c, k, params);
+    // The shape is read straight from the record's parameters: a ray copies
+    // none of them.
+    const EvenAsphere shape(c, k, in.param, UserSurfaceParamCount);
     const bool isPlane = shape.isPlane();
 
     // 4. Intersection; 5. normal.

@@ -1,7 +1,5 @@
 #include "user-surface/LocalFrame.h"
 
-#include <vector>
-
 #include "geometry/Geometry.h"
 
 namespace quelbrant {
@@ -24,11 +22,6 @@ std::array<T, 3> multiplyTransposed(const Vector3 (&m)[3], const std::array<T, 3
     for (int i = 0; i < 3; ++i)
         result[i] = m[0][i] * w[0] + m[1][i] * w[1] + m[2][i] * w[2];
     return result;
-}
-
-Vector3 toArray(const std::vector<double>& v)
-{
-    return {v[0], v[1], v[2]};
 }
 
 }  // namespace
@@ -60,21 +53,21 @@ LocalFrame buildLocalFrame(const Vector3& normal, bool isPlane, double rotateDeg
     if (isPlane && rotateDegrees == 0.0)
         return frame;
     frame.identity = false;
-    std::vector<double> x0 = {1.0, 0.0, 0.0};
+    Vector3 x0 = {1.0, 0.0, 0.0};
     if (rotateDegrees != 0.0)
         quelbrant::rotateDegrees(x0[0], x0[1], rotateDegrees);
-    std::vector<double> n = {normal[0], normal[1], normal[2]};
+    Vector3 n = normal;
     if (!(n[2] > 0.0)) {
         for (double& component : n)
             component = -component;
     }
-    std::vector<double> y = crossProduct(n, x0);
+    Vector3 y = cross(n, x0);
     if (vectorNorm(y) == 0.0) {
         // The grating's x axis along the normal: y is its turned y axis.
         y = {0.0, 1.0, 0.0};
         quelbrant::rotateDegrees(y[0], y[1], rotateDegrees);
     }
-    std::vector<double> x = crossProduct(y, n);
+    Vector3 x = cross(y, n);
     if (flipYZ) {
         for (int i = 0; i < 3; ++i) {
             y[i] = -y[i];
@@ -87,9 +80,9 @@ LocalFrame buildLocalFrame(const Vector3& normal, bool isPlane, double rotateDeg
             n[i] = -n[i];
         }
     }
-    frame.rows[0] = toArray(x);
-    frame.rows[1] = toArray(y);
-    frame.rows[2] = toArray(n);
+    frame.rows[0] = x;
+    frame.rows[1] = y;
+    frame.rows[2] = n;
     return frame;
 }
 
