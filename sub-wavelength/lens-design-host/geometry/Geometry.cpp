@@ -26,6 +26,20 @@ void rotatePair(T& x, T& y, double degrees)
     y = turnedY;
 }
 
+// Euclidean length of a 3-vector, which is scaled in place to unit length
+// unless the length is 0.0.
+template <class Vector>
+double normalise(Vector& v)
+{
+    const double length = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
+    if (length != 0.0) {
+        const double inverse = 1.0 / length;
+        for (double& component : v)
+            component *= inverse;
+    }
+    return length;
+}
+
 }  // namespace
 
 void rotateDegrees(double& x, double& y, const double& degrees)
@@ -48,6 +62,11 @@ std::vector<double> cross(std::vector<double> a, std::vector<double> b)
     return crossProduct(a, b);
 }
 
+double vectorNorm(std::vector<double>& v)
+{
+    return normalise(v);
+}
+
 std::array<double, 3> cross(const std::array<double, 3>& a, const std::array<double, 3>& b)
 {
     return {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
@@ -55,24 +74,7 @@ std::array<double, 3> cross(const std::array<double, 3>& a, const std::array<dou
 
 double vectorNorm(std::array<double, 3>& v)
 {
-    const double length = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
-    if (length != 0.0) {
-        const double inverse = 1.0 / length;
-        for (double& component : v)
-            component *= inverse;
-    }
-    return length;
-}
-
-double vectorNorm(std::vector<double>& v)
-{
-    const double length = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
-    if (length != 0.0) {
-        const double inverse = 1.0 / length;
-        for (double& component : v)
-            component *= inverse;
-    }
-    return length;
+    return normalise(v);
 }
 
 }  // namespace quelbrant
