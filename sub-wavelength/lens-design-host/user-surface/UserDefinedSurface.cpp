@@ -79,7 +79,9 @@ int runRequest(const CachedSequentialSurface& entry, HostRay& ray)
 // after ray through one surface, so each thread keeps the name bytes and
 // "Log" bits it keyed last and skips decoding and hashing the name again.
 // Plain data only: thread-locals with destructors are unsafe on the
-// Windows toolchain.
+// Windows toolchain. A thread's first call always misses the memo and so
+// reaches sequentialCacheKey, which pins the DLL before the call returns:
+// no thread can end, and run the emulated thread-locals' clean-up, first.
 struct LastSequentialKey {
     char fileName[UserSurfaceFileNameCapacity];
     std::size_t length = 0;
