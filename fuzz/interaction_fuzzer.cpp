@@ -25,6 +25,7 @@
 
 #include "ErrorTable.h"
 #include "FuzzSupport.h"
+#include "FuzzedValues.h"
 #include "GratingSurface.h"
 #include "RandomGeneratorTesting.h"
 #include "RayProbes.h"
@@ -83,49 +84,6 @@ const std::vector<LoadedSurface>& samples()
 {
     static const std::vector<LoadedSurface> loaded = loadSamples();
     return loaded;
-}
-
-// Values that break arithmetic in interesting ways, and a few ordinary ones.
-constexpr double Inf = std::numeric_limits<double>::infinity();
-const std::array<double, 24> SpecialValues = {
-    0.0,
-    -0.0,
-    1.0,
-    -1.0,
-    std::numeric_limits<double>::quiet_NaN(),
-    Inf,
-    -Inf,
-    std::numeric_limits<double>::max(),
-    -std::numeric_limits<double>::max(),
-    std::numeric_limits<double>::min(),
-    std::numeric_limits<double>::denorm_min(),
-    -std::numeric_limits<double>::denorm_min(),
-    1e-300,
-    1e300,
-    1e-9,
-    1e9,
-    550.0,
-    0.5,
-    1.5,
-    1.0 + 1e-15,
-    1.0 - 1e-15,
-    2147483648.0,
-    -2147483649.0,
-    1e20,
-};
-
-double fuzzedValue(FuzzedDataProvider& input)
-{
-    const uint8_t kind = input.ConsumeIntegral<uint8_t>();
-    if (kind < SpecialValues.size())
-        return SpecialValues[kind];
-    if (kind < 200)
-        return input.ConsumeFloatingPoint<double>();
-    // Raw bits: every NaN payload and denormal there is.
-    uint64_t bits = input.ConsumeIntegral<uint64_t>();
-    double value;
-    std::memcpy(&value, &bits, sizeof value);
-    return value;
 }
 
 double fuzzedFraction(FuzzedDataProvider& input)

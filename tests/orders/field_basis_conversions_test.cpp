@@ -4,7 +4,6 @@
 #include <cmath>
 
 #include "ConversionFixtures.h"
-#include "FieldBasisConversionsTesting.h"
 #include "orders/FieldBasisConversions.h"
 
 using namespace quelbrant;

@@ -6,6 +6,7 @@
 #include <condition_variable>
 #include <mutex>
 #include <random>
+#include <stdexcept>
 #include <thread>
 #include <vector>
 
@@ -53,12 +54,16 @@ void traceShare(const PluginExports& plugin, const TraceSetup& setup, std::uint6
         ray.x = setup.xMm;
         ray.y = setup.yMm;
         try {
-            const int code = plugin.Interaction_V2(&ray);
+            const int code = setup.traceRay ? setup.traceRay(ray) : plugin.Interaction_V2(&ray);
             tally.add(code, direction, ray.energy);
         } catch (int errorIndex) {
             std::lock_guard<std::mutex> lock(shared.mutex);
             if (!shared.errorIndex)
                 shared.errorIndex = errorIndex;
+            shared.stop = true;
+        } catch (const std::exception& e) {
+            std::lock_guard<std::mutex> lock(shared.mutex);
+            shared.failure = e.what();
             shared.stop = true;
         } catch (...) {
             std::lock_guard<std::mutex> lock(shared.mutex);

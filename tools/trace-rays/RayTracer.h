@@ -23,6 +23,9 @@ struct TraceSetup {
     std::uint64_t seed = 1;
     std::uint64_t rays = 0;
     unsigned threads = 1;
+    // Traces one ray another way than the plug-in's Interaction_V2 (an
+    // entry point of the lens-design host); same answer as Interaction_V2.
+    std::function<int(BsdfPluginInteraction_V2&)> traceRay;
 };
 
 struct TraceRun {

@@ -134,6 +134,18 @@ TraceOptions parseTraceOptions(const std::vector<std::string>& arguments, TraceO
             options.checkSigmas = parseNumber(option, value());
             if (*options.checkSigmas <= 0.0)
                 throw std::invalid_argument("--check needs a positive number of standard errors");
+        } else if (option == "--entry") {
+            const std::string& entry = value();
+            if (entry == "bsdf")
+                options.entry = HostEntry::Bsdf;
+            else if (entry == "diffraction2d")
+                options.entry = HostEntry::Diffraction2D;
+            else if (entry == "user-surface")
+                options.entry = HostEntry::UserSurface;
+            else
+                throw std::invalid_argument("--entry is bsdf, diffraction2d or user-surface, not \"" + entry + "\"");
+        } else if (option == "--data-root") {
+            options.dataRoot = value();
         } else if (option == "--seed") {
             options.seed = parseCount(option, value());
         } else if (!option.empty() && option[0] != '-' && !fileGiven) {
@@ -186,6 +198,13 @@ std::string usageText(const TraceOptions& d)
             "                       (default: xy for unit-vector and k-vector grids, else sp)\n"
             "  --check SIGMAS       fail (exit 3) when a share differs from the tables' expectation by\n"
             "                       more than SIGMAS standard errors, or rays go where none are expected\n"
+            "  --entry bsdf|diffraction2d|user-surface\n"
+            "                       entry point the rays go through (default bsdf, Interaction_V2);\n"
+            "                       Windows build: diffraction2d is UserDiffraction2D in stochastic mode,\n"
+            "                       user-surface is UserDefinedSurface5 request 5 on a plane for each\n"
+            "                       order, one chosen per ray by the power it carries\n"
+            "  --data-root DIR      user-surface: first set DIR as the host's data folder (registry\n"
+            "                       HKCU\\SOFTWARE\\Taldo TaldoRoot) and copy the file to DIR\\DLL\\Surfaces\n"
             "  -h, --help           this text\n";
     return text.str();
 }

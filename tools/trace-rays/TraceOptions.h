@@ -13,6 +13,11 @@
 // travels toward +z), above is z > 0.
 enum class Side { Below, Above };
 
+// Which of the library's entry points the rays go through: the
+// light-simulation host's Interaction_V2, or (Windows build) the lens-design
+// host's UserDiffraction2D or UserDefinedSurface5.
+enum class HostEntry { Bsdf, Diffraction2D, UserSurface };
+
 struct TraceOptions {
     std::string libraryPath;
     std::string gratingPath;
@@ -37,6 +42,8 @@ struct TraceOptions {
     // When set: exit with CheckFailed if the outcome disagrees with the
     // tables by more than this many standard errors.
     std::optional<double> checkSigmas;
+    HostEntry entry = HostEntry::Bsdf;
+    std::string dataRoot;  // --entry user-surface: set as the host's data folder first
     bool help = false;
 };
 

@@ -5,11 +5,15 @@
 
 #include <cstdio>
 #include <exception>
+#include <filesystem>
 #include <iostream>
+#include <memory>
 #include <string>
 #include <thread>
 
 #include "ExpectedOrders.h"
+#include "LensDesignHost.h"
+#include "LensDesignRays.h"
 #include "PluginLibrary.h"
 #include "RayTracer.h"
 #include "Report.h"
@@ -110,6 +114,32 @@ int run(const TraceOptions& options)
     setup.threads =
         options.threads != 0 ? options.threads : std::max(1u, std::thread::hardware_concurrency());
 
+    // The expectation, for the lens-design host's entry points also the
+    // orders its user-defined surface is asked for. The loader holds
+    // unit-vector and k-vector grids in X/Y; a polar grid stays in S/P unless
+    // its file asks otherwise, which the view does not show.
+    const bool polarGrid = view.mAngleDef == 0;
+    const IncidentLight light{
+        setup.direction,   setup.wavelengthNm, setup.n1, setup.n2,
+        setup.unpolarised, setup.es,           setup.ep, options.tablesInXY.value_or(!polarGrid)};
+    const ExpectedOutcome expected = expectedOutcome(view, light);
+    std::unique_ptr<LensDesignLibrary> lensDesign;
+    if (options.entry != HostEntry::Bsdf) {
+        lensDesign = std::make_unique<LensDesignLibrary>(options.libraryPath);
+        const LensDesignEntries& dll = lensDesign->entries();
+        if (options.entry == HostEntry::Diffraction2D) {
+            setup.traceRay = diffraction2dRays(dll, options.gratingPath);
+            std::cout << "entry: UserDiffraction2D (stochastic mode)\n";
+        } else {
+            if (!options.dataRoot.empty())
+                installInDataRoot(options.dataRoot, options.gratingPath);
+            const std::string name = std::filesystem::u8path(options.gratingPath).filename().u8string();
+            loadUserSurface(dll, name);
+            setup.traceRay = userSurfaceRays(dll, name, expected.orders, setup.seed);
+            std::cout << "entry: UserDefinedSurface5 request 5, one call per order\n";
+        }
+    }
+
     char line[512];
     std::snprintf(line, sizeof line,
                   "incident: direction (%+.4f, %+.4f, %+.4f) from %s, %.2f nm, n1 %.4f, n2 %.4f, hit point "
@@ -140,14 +170,8 @@ int run(const TraceOptions& options)
         return LibraryFailure;
     }
 
-    // The loader holds unit-vector and k-vector grids in X/Y; a polar grid
-    // stays in S/P unless its file asks otherwise, which the view does not show.
-    const bool polarGrid = view.mAngleDef == 0;
-    IncidentLight light{
-        setup.direction,   setup.wavelengthNm, setup.n1, setup.n2,
-        setup.unpolarised, setup.es,           setup.ep, options.tablesInXY.value_or(!polarGrid)};
-    const OutcomeReport report = reportOutcomes(result.tally, expectedOutcome(view, light),
-                                                options.checkSigmas.value_or(DefaultSigmas));
+    const OutcomeReport report =
+        reportOutcomes(result.tally, expected, options.checkSigmas.value_or(DefaultSigmas));
     std::cout << "\n" << report.table << "\n";
     std::snprintf(line, sizeof line, "%llu rays in %.3f s on %u threads: %.0f rays per second\n",
                   static_cast<unsigned long long>(result.tally.rays()), result.seconds, setup.threads,

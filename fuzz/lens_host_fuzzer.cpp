@@ -1,0 +1,243 @@
+// Fuzzes the lens-design host's two portable entry points as the host calls
+// them: arbitrary DiffractionData blocks through runUserDiffraction2D and
+// arbitrary UserSurfaceInput / UserSurfaceOutput records (every request
+// type) through runUserDefinedSurface5, against the shipped samples placed
+// in the host's folders.
+//
+// Properties: no crash or undefined behaviour; a call answers 0 or -1; on
+// -1 the block or both records are byte for byte as they were; on 0 every
+// double the call changed is finite.
+//
+// The caches keep every surface until unload, so the values that make a
+// cache key (file, "Stochastic mode", "Test Mode", "Rotate", "Log") come
+// from small fixed sets: arbitrary keys would load a file per input. Test
+// Mode and Log values that write reports or verbose logs are left out;
+// everything else in the block and records is arbitrary.
+
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+#include "FuzzSupport.h"
+#include "FuzzedValues.h"
+#include "RandomGeneratorTesting.h"
+#include "diffraction/DiffractionData.h"
+#include "diffraction/DiffractionRequest.h"
+#include "logger.h"
+#include "user-surface/UserDefinedSurface.h"
+#include "user-surface/UserSurfaceRecords.h"
+
+namespace {
+
+using quelbrant::DiffractionData;
+using quelbrant::UserSurfaceInput;
+using quelbrant::UserSurfaceOutput;
+
+const bool Verbose = std::getenv("QUELBRANT_FUZZ_VERBOSE") != nullptr;
+const double NaN = std::numeric_limits<double>::quiet_NaN();
+
+// The samples in both host layouts: the user surface opens
+// <root>\DLL\Surfaces\<name>, the diffraction entry <folder>\<name>. Off
+// Windows a backslash is part of a file name, so both are files in base.
+struct HostFolders {
+    std::filesystem::path base;
+    std::wstring root;
+    std::u16string folder;
+    std::vector<std::string> samples;
+};
+
+const HostFolders& hostFolders()
+{
+    static const HostFolders folders = [] {
+        HostFolders made;
+        made.base = std::filesystem::temp_directory_path() /
+                    ("quelbrant-lens-fuzz-" + std::to_string(static_cast<long>(::getpid())));
+        std::filesystem::create_directories(made.base);
+        made.root = (made.base / "root").wstring();
+        const std::string folder = (made.base / "gratings").string();
+        made.folder.assign(folder.begin(), folder.end());
+        for (const auto& entry : std::filesystem::directory_iterator(QUELBRANT_DATA_DIR)) {
+            if (entry.path().extension() == ".json")
+                made.samples.push_back(entry.path().filename().string());
+        }
+        std::sort(made.samples.begin(), made.samples.end());
+        for (const std::string& name : made.samples) {
+            const auto source = std::filesystem::path(QUELBRANT_DATA_DIR) / name;
+            const auto overwrite = std::filesystem::copy_options::overwrite_existing;
+            std::filesystem::copy_file(source, made.base / ("root\\DLL\\Surfaces\\" + name), overwrite);
+            std::filesystem::copy_file(source, made.base / ("gratings\\" + name), overwrite);
+        }
+        FUZZ_REQUIRE(!made.samples.empty(), "the samples of " QUELBRANT_DATA_DIR " are there");
+        return made;
+    }();
+    return folders;
+}
+
+std::wstring dataRoot()
+{
+    return hostFolders().root;
+}
+
+// A shipped sample, or a name that is not there.
+std::string fuzzedFileName(FuzzedDataProvider& input)
+{
+    const auto& samples = hostFolders().samples;
+    const std::size_t pick = input.ConsumeIntegralInRange<std::size_t>(0, samples.size());
+    return pick < samples.size() ? samples[pick] : "missing.json";
+}
+
+template <std::size_t N>
+double pickFrom(FuzzedDataProvider& input, const double (&values)[N])
+{
+    return values[input.ConsumeIntegralInRange<std::size_t>(0, N - 1)];
+}
+
+// Every double of [begin, end) that differs (bitwise) from its copy in
+// before is finite.
+void requireChangedDoublesFinite(const void* before, const void* after, std::size_t bytes, const char* what)
+{
+    for (std::size_t offset = 0; offset + sizeof(double) <= bytes; offset += sizeof(double)) {
+        double was, is;
+        std::memcpy(&was, static_cast<const char*>(before) + offset, sizeof was);
+        std::memcpy(&is, static_cast<const char*>(after) + offset, sizeof is);
+        if (std::memcmp(&was, &is, sizeof was) != 0 && !std::isfinite(is)) {
+            std::fprintf(stderr, "%s: byte offset %zu now holds %g\n", what, offset, is);
+            FUZZ_REQUIRE(false, "a call writes only finite doubles into the host's records");
+        }
+    }
+}
+
+void fuzzDiffraction(FuzzedDataProvider& input)
+{
+    std::vector<double> block(DiffractionData::minimumDoubles, 0.0);
+    // The ray's doubles (indices 1 to 99) arbitrary, one by one as a mask
+    // selects them; the rest of them stay at a plain ray's values.
+    block[DiffractionData::cosine + 2] = 1.0;
+    block[DiffractionData::normal + 2] = 1.0;
+    block[DiffractionData::wavelength] = 0.55;
+    block[DiffractionData::approachIndex] = 1.5;
+    block[DiffractionData::exitIndex] = 1.0;
+    block[DiffractionData::field] = 1.0;
+    const std::size_t overrides = input.ConsumeIntegralInRange<std::size_t>(0, 12);
+    for (std::size_t i = 0; i < overrides; ++i)
+        block[input.ConsumeIntegralInRange<std::size_t>(1, 99)] = fuzzedValue(input);
+
+    // File and folder: zero beyond their terminators, so that only the
+    // sample chosen moves the key.
+    const std::string name = fuzzedFileName(input);
+    auto* bytes = reinterpret_cast<char16_t*>(block.data());
+    const std::u16string& folder = hostFolders().folder;
+    std::copy(folder.begin(), folder.end(), bytes + DiffractionData::directoryBytes / 2);
+    std::copy(name.begin(), name.end(), bytes + DiffractionData::fileNameBytes / 2);
+
+    const double counts[] = {0, 1, 3, 5, 7, 8, 13, 14, 15, 1000, -1, NaN, 1e300, 2147483648.0, 0.5};
+    block[DiffractionData::paramCount] = pickFrom(input, counts);
+    const double stochastic[] = {0.0, 1.0, NaN};
+    const double testMode[] = {0.0, 8.0, 4.0, -8.0, 1e12, NaN};  // no log, report or verbose bits
+    const double rotate[] = {0.0, 90.0, 30.0, -0.0, NaN};
+    double* params = block.data() + DiffractionData::paramValues;
+    params[0] = pickFrom(input, stochastic);
+    params[2] = pickFrom(input, testMode);
+    params[4] = pickFrom(input, rotate);
+    for (int i : {1, 3, 5, 6, 7, 8, 9, 10, 11, 12, 13}) {
+        if (input.ConsumeBool())
+            params[i] = fuzzedValue(input);
+    }
+
+    const std::vector<double> before = block;
+    const int result = quelbrant::runUserDiffraction2D(block.data());
+    if (Verbose)
+        std::fprintf(stderr, "UserDiffraction2D %s: %d\n", name.c_str(), result);
+    FUZZ_REQUIRE(result == 0 || result == -1, "UserDiffraction2D answers 0 or -1");
+    if (result == -1)
+        FUZZ_REQUIRE(std::memcmp(before.data(), block.data(), block.size() * sizeof(double)) == 0,
+                     "a refused or failed block is left untouched");
+    else
+        requireChangedDoublesFinite(before.data(), block.data(), block.size() * sizeof(double), "block");
+}
+
+void fuzzUserSurface(FuzzedDataProvider& input)
+{
+    UserSurfaceOutput out{};
+    UserSurfaceInput in{};
+    const int types[] = {0, 1, 2, 3, 4, 5, 5, 5, 6, 7, 8, -1};
+    in.type = types[input.ConsumeIntegralInRange<std::size_t>(0, std::size(types) - 1)];
+    in.item = input.ConsumeIntegralInRange<int>(-2, 30);
+    in.reflecting = input.ConsumeIntegral<std::int8_t>() % 3;
+    in.mirrorSpaceAfter = input.ConsumeIntegral<std::int8_t>() % 3;
+    // A plain ray, then arbitrary values where a mask says so.
+    out.n = 1.0;
+    in.wavelength = 0.55;
+    in.approachIndex = 1.5;
+    in.exitIndex = 1.0;
+    double* const fields[] = {&out.x, &out.y, &out.z, &out.l, &out.m, &out.n, &in.E[0], &in.E[1], &in.E[2],
+                              &in.E[3], &in.E[4], &in.E[5], &in.wavelength, &in.approachIndex,
+                              &in.exitIndex, &in.curvature, &in.conic};
+    const std::uint32_t mask = input.ConsumeIntegral<std::uint32_t>();
+    for (std::size_t i = 0; i < std::size(fields); ++i) {
+        if (mask & (1u << i))
+            *fields[i] = fuzzedValue(input);
+    }
+    for (int number : {1, 2, 3, 5, 6, 7, 8, 9, 10, 15, 16, 17, 24}) {
+        if (input.ConsumeBool())
+            in.param[number] = input.ConsumeBool() ? fuzzedValue(input) : input.ConsumeIntegralInRange<int>(-2, 2);
+    }
+    const double log[] = {0.0, -0.0, 0.5, NaN, 1e12};  // no 99: verbose lines and reports
+    in.param[4] = pickFrom(input, log);
+    const std::string name = fuzzedFileName(input);
+    std::strncpy(in.fileName, name.c_str(), sizeof in.fileName - 1);
+
+    const UserSurfaceOutput outBefore = out;
+    const UserSurfaceInput inBefore = in;
+    const int result = quelbrant::runUserDefinedSurface5(&out, &in, dataRoot);
+    if (Verbose)
+        std::fprintf(stderr, "UserDefinedSurface5 type %d %s: %d\n", inBefore.type, name.c_str(), result);
+    FUZZ_REQUIRE(result == 0 || result == -1, "UserDefinedSurface5 answers 0 or -1");
+    if (result == -1) {
+        FUZZ_REQUIRE(std::memcmp(&out, &outBefore, sizeof out) == 0 && std::memcmp(&in, &inBefore, sizeof in) == 0,
+                     "a failed request leaves both records untouched");
+    } else {
+        requireChangedDoublesFinite(&outBefore, &out, offsetof(UserSurfaceOutput, text), "output record");
+        requireChangedDoublesFinite(&inBefore.E, &in.E, sizeof in.E, "field");
+        requireChangedDoublesFinite(&inBefore.param, &in.param, sizeof in.param, "parameters");
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+    (void)hostFolders();
+    std::atexit([] {
+        std::error_code ignored;
+        std::filesystem::remove_all(hostFolders().base, ignored);
+    });
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    resetErrorTable();
+    FuzzedDataProvider input(data, size);
+    seedCallingThreadGenerator(input.ConsumeIntegral<std::uint64_t>());
+    if (input.ConsumeBool())
+        fuzzDiffraction(input);
+    else
+        fuzzUserSurface(input);
+    // A "Log" no int holds switches the process-wide log on; the next input
+    // starts quiet again.
+    getLogger().setEnabled(false);
+    getLogger().setVerbose(false);
+    return 0;
+}

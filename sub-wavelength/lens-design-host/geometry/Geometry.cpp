@@ -1,0 +1,80 @@
+#include "geometry/Geometry.h"
+
+#include <cmath>
+
+namespace quelbrant {
+
+namespace {
+
+// The host's own value of pi, kept so that turned rays match it bit for bit.
+constexpr double hostPi = 3.141592653589793;
+
+double radiansOf(double degrees)
+{
+    return degrees / 180.0 * hostPi;
+}
+
+template <class T>
+void rotatePair(T& x, T& y, double degrees)
+{
+    const double a = radiansOf(degrees);
+    const double c = std::cos(a);
+    const double s = std::sin(a);
+    const T turnedX = c * x + s * y;
+    const T turnedY = c * y - s * x;
+    x = turnedX;
+    y = turnedY;
+}
+
+// Euclidean length of a 3-vector, which is scaled in place to unit length
+// unless the length is 0.0.
+template <class Vector>
+double normalise(Vector& v)
+{
+    const double length = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
+    if (length != 0.0) {
+        const double inverse = 1.0 / length;
+        for (double& component : v)
+            component *= inverse;
+    }
+    return length;
+}
+
+}  // namespace
+
+void rotateDegrees(double& x, double& y, const double& degrees)
+{
+    rotatePair(x, y, degrees);
+}
+
+void rotateDegrees(std::complex<double>& x, std::complex<double>& y, const double& degrees)
+{
+    rotatePair(x, y, degrees);
+}
+
+std::vector<double> crossProduct(const std::vector<double>& a, const std::vector<double>& b)
+{
+    return {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
+}
+
+std::vector<double> cross(std::vector<double> a, std::vector<double> b)
+{
+    return crossProduct(a, b);
+}
+
+double vectorNorm(std::vector<double>& v)
+{
+    return normalise(v);
+}
+
+std::array<double, 3> cross(const std::array<double, 3>& a, const std::array<double, 3>& b)
+{
+    return {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
+}
+
+double vectorNorm(std::array<double, 3>& v)
+{
+    return normalise(v);
+}
+
+}  // namespace quelbrant

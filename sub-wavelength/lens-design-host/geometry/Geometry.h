@@ -1,0 +1,30 @@
+#pragma once
+
+// Small vector routines of the lens-design host's frames. Angles are in
+// degrees; a turn by a moves (x, y) to (cos a x + sin a y, cos a y - sin a x),
+// that is clockwise seen from +z: the frame is turned by +a.
+
+#include <array>
+#include <complex>
+#include <vector>
+
+namespace quelbrant {
+
+void rotateDegrees(double& x, double& y, const double& degrees);
+// Real and imaginary parts turn alike.
+void rotateDegrees(std::complex<double>& x, std::complex<double>& y, const double& degrees);
+
+// a x b of two 3-vectors.
+std::vector<double> crossProduct(const std::vector<double>& a, const std::vector<double>& b);
+std::vector<double> cross(std::vector<double> a, std::vector<double> b);
+
+// Euclidean length of a 3-vector, which is scaled in place to unit length
+// unless the length is 0.0.
+double vectorNorm(std::vector<double>& v);
+
+// The same two on fixed-size vectors, for frames built once per ray
+// without allocating.
+std::array<double, 3> cross(const std::array<double, 3>& a, const std::array<double, 3>& b);
+double vectorNorm(std::array<double, 3>& v);
+
+}  // namespace quelbrant

@@ -1,0 +1,274 @@
+// The two-dimensional diffraction entry end to end: a block filled as the
+// lens-design host fills it, the shipped 1-D grating (period 1 um along x,
+// glass n = 1.5 below, air above) loaded through the cache, and the ray that
+// comes back checked against the grating equation
+//   n_out sin(theta_out) = n_in sin(theta_in) + m lambda / period.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "DiffractionBlock.h"
+#include "diffraction/DiffractionNames.h"
+#include "diffraction/DiffractionRequest.h"
+
+namespace {
+
+using namespace quelbrant;
+using lenstest::DiffractionBlock;
+using lenstest::GratingFolder;
+using D = DiffractionData;
+
+constexpr double pi = 3.141592653589793;
+constexpr double glass = 1.5;
+constexpr double lambdaUm = 0.55;
+constexpr double periodUm = 1.0;
+const double sin10 = std::sin(10.0 * pi / 180.0);
+
+class UserDiffraction : public ::testing::Test {
+protected:
+    UserDiffraction() { folder.place(std::string(QUELBRANT_DATA_DIR) + "/grating-1d.json", "g.json"); }
+
+    // A ray from the glass side at 10 degrees in the plane of the host
+    // direction (cos a, sin a), s-polarised.
+    DiffractionBlock rayAt(double azimuthDegrees, std::vector<double> params = {}) const
+    {
+        DiffractionBlock block;
+        folder.fill(block, "g.json");
+        block.setParams(params);
+        const double a = azimuthDegrees * pi / 180.0;
+        block.setRay({sin10 * std::cos(a), sin10 * std::sin(a), std::cos(10.0 * pi / 180.0)}, lambdaUm, glass,
+                     1.0);
+        block.setField({std::sin(a), 0.0, -std::cos(a), 0.0, 0.0, 0.0});
+        return block;
+    }
+
+    GratingFolder folder;
+};
+
+void expectDirection(const double* d, double x, double y, double z, const std::string& what)
+{
+    EXPECT_NEAR(d[D::outCosine], x, 1e-9) << what;
+    EXPECT_NEAR(d[D::outCosine + 1], y, 1e-9) << what;
+    EXPECT_NEAR(d[D::outCosine + 2], z, 1e-9) << what;
+}
+
+TEST_F(UserDiffraction, RequestedOrderLeavesInTheGratingEquationDirection)
+{
+    // The grating turned by "Rotate Grating (degrees)" r has its lattice
+    // vector along (cos r, sin r) in the host's frame; the ray comes in
+    // that plane.
+    for (double rotation : {0.0, 90.0, -30.0})
+        for (int type : {0, 1})
+            for (int order : {-1, 0, 1}) {
+                DiffractionBlock block = rayAt(rotation, {0.0, 0.0, 0.0, 0.0, rotation});
+                block.setOrder(order, 0);
+                block[D::type] = type;
+                const std::string what = "rotation " + std::to_string(rotation) + " type " +
+                                         std::to_string(type) + " order " + std::to_string(order);
+                ASSERT_EQ(runUserDiffraction2D(block.data()), 0) << what;
+                const double nOut = type == 0 ? 1.0 : glass;
+                const double s = (glass * sin10 + order * lambdaUm / periodUm) / nOut;
+                const double z = (type == 0 ? 1.0 : -1.0) * std::sqrt(1.0 - s * s);
+                const double r = rotation * pi / 180.0;
+                expectDirection(block.data(), s * std::cos(r), s * std::sin(r), z, what);
+                EXPECT_GT(block[D::outputPower], 0.0) << what;
+                EXPECT_LE(block[D::outputPower], 1.0) << what;
+                EXPECT_EQ(block[D::servedMarker], 2.0) << what;
+                EXPECT_EQ(block[D::servedZero], 0.0) << what;
+                EXPECT_EQ(block[D::type], type) << what;
+            }
+}
+
+TEST_F(UserDiffraction, TiltedNormalTracesInTheFrameItDefines)
+{
+    // Normal incidence in the local frame: order m leaves at sin = m lambda.
+    const double s = lambdaUm / periodUm;
+    const double c = std::sqrt(1.0 - s * s);
+    struct Case {
+        double normal[3];
+        double local[3][3];  // rows v, w, n of the hand-made frame
+    };
+    const Case cases[] = {
+        // w = n x X = (0, 0.8, 0) / 0.8, v = w x n = (0.8, 0, -0.6).
+        {{0.6, 0.0, 0.8}, {{0.8, 0.0, -0.6}, {0.0, 1.0, 0.0}, {0.6, 0.0, 0.8}}},
+        // Turned to +z first.
+        {{-0.6, 0.0, -0.8}, {{0.8, 0.0, -0.6}, {0.0, 1.0, 0.0}, {0.6, 0.0, 0.8}}},
+        // Along x: n x X = 0, so w = Y and v = Y x X = -Z.
+        {{1.0, 0.0, 0.0}, {{0.0, 0.0, -1.0}, {0.0, 1.0, 0.0}, {1.0, 0.0, 0.0}}},
+    };
+    for (const Case& k : cases)
+        for (double rotation : {0.0, 90.0}) {  // the rotation does not turn a tilted ray
+            DiffractionBlock block = rayAt(0.0, {0.0, 0.0, 0.0, 0.0, rotation});
+            const double* n = k.local[2];
+            block.setRay({n[0], n[1], n[2]}, lambdaUm, glass, 1.0);
+            block.setField({k.local[1][0], 0, k.local[1][1], 0, k.local[1][2], 0});
+            for (int i = 0; i < 3; ++i)
+                block[D::normal + i] = k.normal[i];
+            block.setOrder(1, 0);
+            ASSERT_EQ(runUserDiffraction2D(block.data()), 0);
+            const double* v = k.local[0];
+            expectDirection(block.data(), s * v[0] + c * n[0], s * v[1] + c * n[1], s * v[2] + c * n[2],
+                            "normal " + std::to_string(k.normal[0]) + " rotation " + std::to_string(rotation));
+        }
+}
+
+TEST_F(UserDiffraction, StochasticEntryServesOnlyTheExpectedTransmittedCall)
+{
+    const std::vector<double> stochastic{1.0};
+    DiffractionBlock unserved = rayAt(0.0, stochastic);
+    unserved.setOrder(1, 0);
+    unserved[D::expectedOrderX] = 0.0;
+    for (int i : {35, 36, 37, 40, 45, 31, 32})
+        unserved[i] = 7.0;
+    DiffractionBlock before = unserved;
+    ASSERT_EQ(runUserDiffraction2D(unserved.data()), 0);
+    before[D::outputPower] = 0.0;
+    EXPECT_EQ(unserved.doubles(), before.doubles());
+
+    int reflected = 0;
+    for (int ray = 0; ray < 400; ++ray) {
+        DiffractionBlock block = rayAt(0.0, stochastic);
+        block.setOrder(0, 0);
+        ASSERT_EQ(runUserDiffraction2D(block.data()), 0);
+        if (block[D::outputPower] == 0.0)
+            continue;  // no ray chosen (the draw fell beyond the orders' power)
+        EXPECT_EQ(block[D::outputPower], 1.0);
+        const bool goesBack = block[D::outCosine + 2] < 0.0;
+        EXPECT_EQ(block[D::type], goesBack ? 1.0 : 0.0);
+        reflected += goesBack;
+        // The ray carries the incident amplitude: unit power in, unit out.
+        double power = 0.0;
+        for (int i = 0; i < 6; ++i)
+            power += block[D::outField + i] * block[D::outField + i];
+        EXPECT_NEAR(power, 1.0, 1e-9);
+    }
+    // Glass to air at 10 degrees reflects about 4 % back.
+    EXPECT_GT(reflected, 0);
+    EXPECT_LT(reflected, 60);
+}
+
+TEST_F(UserDiffraction, BadHostNumbersAreRefusedWithTheBlockUntouched)
+{
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
+    struct Case {
+        std::size_t index;
+        double value;
+    };
+    const Case cases[] = {
+        {D::paramCount, -1.0},      {D::paramCount, nan},       {D::paramCount, 3e9},
+        {D::type, nan},             {D::traceOrderX, 1e10},     {D::traceOrderY, -inf},
+        {D::expectedOrderX, nan},   {D::expectedOrderY, 2.2e9},
+    };
+    for (const Case& c : cases) {
+        DiffractionBlock block = rayAt(0.0);
+        block[c.index] = c.value;
+        const std::vector<double> before = block.doubles();
+        EXPECT_EQ(runUserDiffraction2D(block.data()), -1) << c.index << " = " << c.value;
+        EXPECT_EQ(std::memcmp(block.data(), before.data(), before.size() * sizeof(double)), 0) << c.index;
+    }
+}
+
+TEST_F(UserDiffraction, OddButHarmlessInputStillTraces)
+{
+    // A huge parameter count: only the 14 parameters that mean anything are
+    // read (the block holds no more, so a sanitizer would see an overrun).
+    DiffractionBlock huge = rayAt(0.0);
+    huge[D::paramCount] = 2e9;
+    EXPECT_EQ(runUserDiffraction2D(huge.data()), 0);
+    EXPECT_GT(huge[D::outputPower], 0.0);
+
+    // requestedType is only logged: one no int holds counts as 0.
+    DiffractionBlock requested = rayAt(0.0);
+    requested[D::requestedType] = std::numeric_limits<double>::quiet_NaN();
+    EXPECT_EQ(runUserDiffraction2D(requested.data()), 0);
+
+    // No incident field: no power to pass on, and no 0 / 0.
+    DiffractionBlock dark = rayAt(0.0);
+    dark.setField({0, 0, 0, 0, 0, 0});
+    EXPECT_EQ(runUserDiffraction2D(dark.data()), 0);
+    EXPECT_EQ(dark[D::outputPower], 0.0);
+
+    // A type that asks for neither family: no outgoing ray.
+    DiffractionBlock neither = rayAt(0.0);
+    neither[D::type] = 2.0;
+    for (int i = 35; i < 46; ++i)
+        neither[i] = 7.0;
+    EXPECT_EQ(runUserDiffraction2D(neither.data()), 0);
+    EXPECT_EQ(neither[D::outputPower], 0.0);
+    EXPECT_EQ(neither[D::outCosine], 7.0);
+}
+
+TEST_F(UserDiffraction, IndexCheckIsTheFourthParameterWhenTheHostGivesIt)
+{
+    // "Check environment index" is block double 207: given with N >= 8.
+    for (int count : {7, 8}) {
+        DiffractionBlock block = rayAt(0.0, {0, 0, 0, 0, 0, 0, 1.0, 0});
+        block[D::paramCount] = count;
+        block[D::approachIndex] = 1.33;  // not the file's glass
+        const std::vector<double> before = block.doubles();
+        EXPECT_EQ(runUserDiffraction2D(block.data()), count == 7 ? 0 : -1) << count;
+        if (count == 8) {
+            EXPECT_EQ(block.doubles(), before);
+        }
+    }
+}
+
+TEST_F(UserDiffraction, MissingFileFailsOnEveryCall)
+{
+    DiffractionBlock block = rayAt(0.0);
+    folder.fill(block, "absent.json");
+    const std::vector<double> before = block.doubles();
+    EXPECT_EQ(runUserDiffraction2D(block.data()), -1);
+    EXPECT_EQ(runUserDiffraction2D(block.data()), -1);
+    EXPECT_EQ(block.doubles(), before);
+    // Once the file is there, the next call loads it.
+    folder.place(std::string(QUELBRANT_DATA_DIR) + "/grating-1d.json", "absent.json");
+    EXPECT_EQ(runUserDiffraction2D(block.data()), 0);
+}
+
+TEST(DiffractionNames, ParameterNamesAsTheHostsEditorAsksForThem)
+{
+    struct Case {
+        char number;
+        double requestedType;
+        const char* name;
+    };
+    const Case cases[] = {
+        {3, 1.0, "Rotate Grating (degrees)"}, {3, 0.0, ""},   {0, 0.0, "*.json"},
+        {0, 1.0, "*.json"},                  {1, -2.0, "Stochastic mode"},
+        {7, 1.0, "No Interpolation"},        {8, 1.0, ""},    {static_cast<char>(200), 1.0, ""},
+        {3, std::numeric_limits<double>::quiet_NaN(), ""},
+    };
+    for (const Case& c : cases) {
+        std::vector<double> block(D::minimumDoubles, 0.0);
+        block[D::requestedType] = c.requestedType;
+        char data[100];
+        std::memset(data, 'x', sizeof data);
+        data[0] = c.number;
+        EXPECT_EQ(runUserParamNames2D(data, block.data()), 0);
+        EXPECT_STREQ(data, c.name);
+        for (std::size_t i = std::strlen(c.name); i < sizeof data; ++i)
+            ASSERT_EQ(data[i], '\0') << int(c.number) << " byte " << i;
+    }
+}
+
+TEST(DiffractionNames, FilePathJoinsFolderAndNameWithOneBackslash)
+{
+    DiffractionBlock block;
+    block.setFile(u"C:\\data\\", u"g.json");
+    EXPECT_EQ(getDiffractionFilePath(block.data()), L"C:\\data\\\\g.json");
+    // Fields without a terminator end at their full length.
+    const std::u16string longName(D::fileNameUnits, u'n');
+    const std::u16string longFolder(D::directoryUnits, u'd');
+    block.setFile(longFolder, longName);
+    const std::wstring path = getDiffractionFilePath(block.data());
+    EXPECT_EQ(path, std::wstring(D::directoryUnits, L'd') + L"\\" + std::wstring(D::fileNameUnits, L'n'));
+}
+
+}  // namespace
