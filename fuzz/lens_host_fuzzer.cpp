@@ -38,6 +38,8 @@
 #include "user-surface/UserDefinedSurface.h"
 #include "user-surface/UserSurfaceRecords.h"
 
+using namespace quelbrant;
+
 namespace {
 
 using quelbrant::DiffractionData;
