@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "CacheLinePad.h"
 #include "HostRecords.h"
 #include "NdArray.h"
 
@@ -65,6 +66,8 @@ private:
     // Without a copy (no memory for it) rays read the dense tables.
     void rebuildInteractionTables() noexcept;
 
+    // Every ray reads the fields between the pads (CacheLinePad.h).
+    CacheLinePad mLeadingPad;
     double mNLower = 1.0;
     double mNUpper = 1.0;
     // Reciprocal lattice vectors in 1/m (files without position data).
@@ -112,6 +115,7 @@ private:
     // Working copy of mR and mT laid out for the ray path (one grid node's
     // orders and polarisations contiguous); see InteractionWorkingTables.h.
     std::shared_ptr<const InteractionTables> mInteractionTables;
+    CacheLinePad mTrailingPad;
 };
 
 }  // namespace quelbrant

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "CacheLinePad.h"
+
 namespace quelbrant {
 
 class GratingSurface;
@@ -18,8 +20,15 @@ struct CachedSequentialSurface {
     CachedSequentialSurface(const CachedSequentialSurface&) = delete;
     CachedSequentialSurface& operator=(const CachedSequentialSurface&) = delete;
 
+private:
+    CacheLinePad leadingPad;  // every ray reads the fields between the pads
+
+public:
     GratingSurface* surface = nullptr;  // owned
     bool stochastic = false;            // always false for this entry
+
+private:
+    CacheLinePad trailingPad;
 };
 
 }  // namespace quelbrant

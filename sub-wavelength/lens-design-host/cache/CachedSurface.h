@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "CacheLinePad.h"
+
 namespace quelbrant {
 
 class GratingSurface;
@@ -24,9 +26,16 @@ struct CachedSurface {
     // Reads the surface only.
     void interaction(double* block) const;
 
+private:
+    CacheLinePad leadingPad;  // every ray reads the fields between the pads
+
+public:
     GratingSurface* surface = nullptr;  // owned
     bool stochastic = false;            // "Stochastic mode" is not 0.0 (NaN counts as not 0.0)
     double rotationDegrees = 0.0;       // "Rotate Grating (degrees)"
+
+private:
+    CacheLinePad trailingPad;
 };
 
 }  // namespace quelbrant

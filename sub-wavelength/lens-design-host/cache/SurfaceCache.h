@@ -22,6 +22,7 @@
 #include <memory>
 #include <utility>
 
+#include "CacheLinePad.h"
 #include "cache/ReaderIndicator.h"
 #include "cache/SharedMutex.h"
 
@@ -129,7 +130,10 @@ private:
         return entry;
     }
 
+    // Every cached call walks the map: its header keeps lines of its own.
+    CacheLinePad mLeadingPad;
     std::map<std::size_t, std::unique_ptr<Entry>> mEntries;
+    CacheLinePad mTrailingPad;
     mutable SharedMutex mMutex;
     ReaderIndicator mFastReaders;
 };

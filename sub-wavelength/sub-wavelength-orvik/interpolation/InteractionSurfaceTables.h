@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <memory>
 
+#include "CacheLinePad.h"
 #include "GratingSurface.h"
 #include "interpolation/InteractionWorkingTables.h"
 
@@ -14,10 +15,14 @@ namespace quelbrant {
 // Working copies of one surface's tables, per half space (0 lower, 1 upper).
 // A side is usable only when both of its tables fit its grid; rays on any
 // other side read the dense tables through the reference interpolators.
+// Every ray reads this header: padded off its neighbours' cache lines (the
+// first ray's scratch is allocated right after it).
 struct InteractionTables {
+    CacheLinePad leadingPad;
     OrderFastestTable R[2];
     OrderFastestTable T[2];
     bool usable[2] = {false, false};
+    CacheLinePad trailingPad;
 };
 
 // The axes, position grid and lattice vectors of one half space, as the

@@ -6,23 +6,22 @@
 
 #include <vector>
 
+#include "CacheLinePad.h"
 #include "NdArray.h"
 #include "ray/InteractionOrderChoice.h"
 
 namespace quelbrant {
 
-// Padded by a cache line on either side, and every buffer starts with room
-// for far more than a typical ray needs: a thread that loaded a surface takes
-// its scratch from the same heap region as the surface's small read-only
-// lists, and per-ray writes sharing a cache line with those lists would stall
-// every other thread that reads them. (Padding rather than alignas, so that
-// where the scratch lives on the heap (Windows) it comes from plain operator
-// new like every other allocation of the library.)
+// Padded by a cache line on either side (CacheLinePad.h), and every buffer
+// starts with room for far more than a typical ray needs: a thread that
+// loaded a surface takes its scratch from the same heap region as the
+// surface's small read-only lists, and per-ray writes sharing a cache line
+// with those lists would stall every other thread that reads them.
 struct InteractionScratch {
     InteractionScratch();
 
 private:
-    char leadingPad[64] = {};
+    CacheLinePad leadingPad;
 
 public:
     NdArrayComplex Rinterp;                                    // interpolated reflection table of the ray
@@ -33,7 +32,7 @@ public:
     std::vector<int> singleM = std::vector<int>(1, 0);
 
 private:
-    char trailingPad[64] = {};
+    CacheLinePad trailingPad;
 };
 
 // The calling thread's scratch. An interaction uses it from start to end;
