@@ -9,6 +9,7 @@
 #include <sstream>
 #include <string>
 
+#include "allocation_counter.h"
 #include "json/JsonDocumentBuilder.h"
 #include "json/JsonNesting.h"
 #include "json/JsonTeardown.h"
@@ -81,6 +82,27 @@ TEST(JsonTeardown, LeavesAnEmptyContainer)
     json deep = json::parse(std::string(200, '[') + std::string(200, ']'));
     quelbrant::takeApartLeavesFirst(deep);
     EXPECT_EQ(deep, json::array());
+}
+
+TEST(JsonTeardown, TakesApartDeeperThanItsStackWithoutAllocating)
+{
+    // A chain of 1000 arrays, and chains 600 deep with leaves, empty and
+    // full containers beside every level.
+    std::string mixed;
+    for (int level = 0; level < 300; ++level)
+        mixed += R"({"a": [1, [], "s", )";
+    mixed += "null";
+    for (int level = 0; level < 300; ++level)
+        mixed += R"(], "b": {"c": [2, {}]}})";
+    const std::string texts[] = {std::string(1000, '[') + std::string(1000, ']'),
+                                 "[" + mixed + ", " + mixed + ", " + mixed + "]"};
+    for (const std::string& text : texts) {
+        json document = json::parse(text);
+        const AllocationCount allocations;
+        quelbrant::takeApartLeavesFirst(document);
+        EXPECT_EQ(allocations.sinceStart(), 0u);
+        EXPECT_EQ(document, json::array());
+    }
 }
 
 }  // namespace

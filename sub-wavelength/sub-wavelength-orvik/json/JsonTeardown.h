@@ -12,7 +12,8 @@
 namespace quelbrant {
 
 // Empties document, leaves first; afterwards it is an empty array or object
-// (or the scalar it was). Neither allocates nor throws.
+// (or the scalar it was). Neither allocates nor throws; needs about 1.3 KiB
+// of the calling thread's stack.
 void takeApartLeavesFirst(nlohmann::json& document) noexcept;
 
 // Takes a document apart when the scope that holds it ends, also when an

@@ -1,0 +1,3 @@
+// This program's replacements of the global allocation functions.
+
+#include "allocation_counter_definitions.h"
