@@ -258,6 +258,16 @@ TEST(DiffractionNames, ParameterNamesAsTheHostsEditorAsksForThem)
     }
 }
 
+TEST(DiffractionNames, NullBlockOrNameBufferIsRefusedWithNothingWritten)
+{
+    std::vector<double> block(D::minimumDoubles, 0.0);
+    char name[100] = {3};
+    EXPECT_EQ(runUserDiffraction2D(nullptr), -1);
+    EXPECT_EQ(runUserParamNames2D(nullptr, block.data()), -1);
+    EXPECT_EQ(runUserParamNames2D(name, nullptr), -1);
+    EXPECT_EQ(name[0], 3);
+}
+
 TEST(DiffractionNames, FilePathJoinsFolderAndNameWithOneBackslash)
 {
     DiffractionBlock block;
