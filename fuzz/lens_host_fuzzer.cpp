@@ -6,13 +6,17 @@
 //
 // Properties: no crash or undefined behaviour; a call answers 0 or -1; on
 // -1 the block or both records are byte for byte as they were; on 0 every
-// double the call changed is finite.
+// double the call changed is finite, and a ray it sent on (a diffracted ray,
+// a paraxial or real ray of the user surface) leaves in a direction of unit
+// length.
 //
 // The caches keep every surface until unload, so the values that make a
 // cache key (file, "Stochastic mode", "Test Mode", "Rotate", "Log") come
-// from small fixed sets: arbitrary keys would load a file per input. Test
-// Mode and Log values that write reports or verbose logs are left out;
-// everything else in the block and records is arbitrary.
+// from small fixed sets: arbitrary keys would load a file per input. "Test
+// Mode" drives CMOS mode (8), the verification report (32) and both (40),
+// written beside the sample copies in the fuzzer's own temporary folder;
+// values that switch logs on are left out, and so is "Log" 99 (verbose log
+// and report). Everything else in the block and records is arbitrary.
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -120,6 +124,17 @@ void requireChangedDoublesFinite(const void* before, const void* after, std::siz
     }
 }
 
+// A ray the call sent on leaves in a direction of unit length (the values
+// are finite: checked before).
+void requireUnitDirection(double x, double y, double z, const char* what)
+{
+    const double length = std::sqrt(x * x + y * y + z * z);
+    if (!(std::abs(length - 1.0) <= 1e-9)) {
+        std::fprintf(stderr, "%s: direction (%.17g, %.17g, %.17g) of length %.17g\n", what, x, y, z, length);
+        FUZZ_REQUIRE(false, "a ray sent on leaves in a direction of unit length");
+    }
+}
+
 void fuzzDiffraction(FuzzedDataProvider& input)
 {
     std::vector<double> block(DiffractionData::minimumDoubles, 0.0);
@@ -146,7 +161,7 @@ void fuzzDiffraction(FuzzedDataProvider& input)
     const double counts[] = {0, 1, 3, 5, 7, 8, 13, 14, 15, 1000, -1, NaN, 1e300, 2147483648.0, 0.5};
     block[DiffractionData::paramCount] = pickFrom(input, counts);
     const double stochastic[] = {0.0, 1.0, NaN};
-    const double testMode[] = {0.0, 8.0, 4.0, -8.0, 1e12, NaN};  // no log, report or verbose bits
+    const double testMode[] = {0.0, 8.0, 32.0, 40.0, 4.0, -8.0, 1e12, NaN};  // no log or verbose bits
     const double rotate[] = {0.0, 90.0, 30.0, -0.0, NaN};
     double* params = block.data() + DiffractionData::paramValues;
     params[0] = pickFrom(input, stochastic);
@@ -167,6 +182,9 @@ void fuzzDiffraction(FuzzedDataProvider& input)
                      "a refused or failed block is left untouched");
     else
         requireChangedDoublesFinite(before.data(), block.data(), block.size() * sizeof(double), "block");
+    const double* out = block.data() + DiffractionData::outCosine;
+    if (result == 0 && std::memcmp(out, before.data() + DiffractionData::outCosine, 3 * sizeof(double)) != 0)
+        requireUnitDirection(out[0], out[1], out[2], "UserDiffraction2D");
 }
 
 void fuzzUserSurface(FuzzedDataProvider& input)
@@ -213,6 +231,10 @@ void fuzzUserSurface(FuzzedDataProvider& input)
         requireChangedDoublesFinite(&outBefore, &out, offsetof(UserSurfaceOutput, text), "output record");
         requireChangedDoublesFinite(&inBefore.E, &in.E, sizeof in.E, "field");
         requireChangedDoublesFinite(&inBefore.param, &in.param, sizeof in.param, "parameters");
+        // Request 4 of a ray along the vertex plane (n = 0) writes only the
+        // normal.
+        if (inBefore.type == 5 || (inBefore.type == 4 && outBefore.n != 0.0))
+            requireUnitDirection(out.l, out.m, out.n, "UserDefinedSurface5");
     }
 }
 

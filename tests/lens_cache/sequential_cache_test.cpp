@@ -1,11 +1,12 @@
 // The sequential cache's failed build: a data folder that cannot be found
-// (the Documents lookup failing answers an empty root) leaves a path that
-// does not load; the call fails with the records untouched, and so does the
-// next one, which tries the load again.
+// (the Documents lookup failing answers an empty root) fails the load
+// without opening anything; the call fails with the records untouched, and
+// so does the next one, which tries the load again.
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -26,6 +27,12 @@ std::wstring noDataRoot()
 TEST(SequentialCache, EmptyDataRootFailsEveryLoadingRequestAndStoresNothing)
 {
     const std::size_t entriesBefore = sequentialSurfaceCache().size();
+#if !defined(_WIN32)
+    // Off Windows a rootless path names a file in the working folder.
+    const std::filesystem::path stray = "\\DLL\\Surfaces\\grating-1d.json";
+    std::filesystem::copy_file(std::string(QUELBRANT_DATA_DIR) + "/grating-1d.json", stray,
+                               std::filesystem::copy_options::overwrite_existing);
+#endif
     for (int type : {2, 3, 7}) {
         auto in = std::make_unique<UserSurfaceInput>();
         auto out = std::make_unique<UserSurfaceOutput>();
@@ -43,6 +50,9 @@ TEST(SequentialCache, EmptyDataRootFailsEveryLoadingRequestAndStoresNothing)
         }
     }
     EXPECT_EQ(sequentialSurfaceCache().size(), entriesBefore);
+#if !defined(_WIN32)
+    std::filesystem::remove(stray);
+#endif
 }
 
 }  // namespace

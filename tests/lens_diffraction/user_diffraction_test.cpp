@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -164,6 +165,7 @@ TEST_F(UserDiffraction, BadHostNumbersAreRefusedWithTheBlockUntouched)
         {D::paramCount, -1.0},      {D::paramCount, nan},       {D::paramCount, 3e9},
         {D::type, nan},             {D::traceOrderX, 1e10},     {D::traceOrderY, -inf},
         {D::expectedOrderX, nan},   {D::expectedOrderY, 2.2e9},
+        {D::normal, nan},           {D::normal + 1, -inf},      {D::normal + 2, 0.0},
     };
     for (const Case& c : cases) {
         DiffractionBlock block = rayAt(0.0);
@@ -171,6 +173,22 @@ TEST_F(UserDiffraction, BadHostNumbersAreRefusedWithTheBlockUntouched)
         const std::vector<double> before = block.doubles();
         EXPECT_EQ(runUserDiffraction2D(block.data()), -1) << c.index << " = " << c.value;
         EXPECT_EQ(std::memcmp(block.data(), before.data(), before.size() * sizeof(double)), 0) << c.index;
+    }
+}
+
+TEST_F(UserDiffraction, NormalOfAnyLengthIsTracedAsItsUnitVector)
+{
+    // Normal incidence along the normal: order 0 goes straight through.
+    const double h = std::sqrt(0.5);
+    const double cases[][2][3] = {
+        {{0, 0, 2}, {0, 0, 1}}, {{0, 3, 4}, {0, 0.6, 0.8}}, {{0, 1e-300, 1e-300}, {0, h, h}}};
+    for (const auto& c : cases) {
+        DiffractionBlock block = rayAt(0.0);
+        block.setRay(c[1], lambdaUm, glass, 1.0);
+        block.setField({1.0, 0.0, 0.0, 0.0, 0.0, 0.0});
+        std::copy(c[0], c[0] + 3, &block[D::normal]);
+        ASSERT_EQ(runUserDiffraction2D(block.data()), 0) << c[0][2];
+        expectDirection(block.data(), c[1][0], c[1][1], c[1][2], std::to_string(c[0][2]));
     }
 }
 
@@ -256,6 +274,16 @@ TEST(DiffractionNames, ParameterNamesAsTheHostsEditorAsksForThem)
         for (std::size_t i = std::strlen(c.name); i < sizeof data; ++i)
             ASSERT_EQ(data[i], '\0') << int(c.number) << " byte " << i;
     }
+}
+
+TEST(DiffractionNames, NullBlockOrNameBufferIsRefusedWithNothingWritten)
+{
+    std::vector<double> block(D::minimumDoubles, 0.0);
+    char name[100] = {3};
+    EXPECT_EQ(runUserDiffraction2D(nullptr), -1);
+    EXPECT_EQ(runUserParamNames2D(nullptr, block.data()), -1);
+    EXPECT_EQ(runUserParamNames2D(name, nullptr), -1);
+    EXPECT_EQ(name[0], 3);
 }
 
 TEST(DiffractionNames, FilePathJoinsFolderAndNameWithOneBackslash)

@@ -104,6 +104,10 @@ TEST(UserSurfaceParaxial, ThinSurfaceRefraction)
         {0.0, 0.0, 1.0, 0.0, 0.0, 1.0, 1.0, 0.0, 0.0, 1, 1, {0.0, 0.0, -1.0}},
         // Mirror space before: the host's direction is negated first.
         {0.0, 0.0, -1.0, 0.0, 0.0, 1.0, 1.0, 0.0, 0.0, 1, 0, {0.0, 0.0, 1.0}},
+        // Grazing: slopes whose squares overflow still give a unit direction.
+        {1.0, 0.0, 1e-300, 0.0, 0.0, 1.0, 1.5, 0.0, 0.0, 0, 0, {1.0, 0.0, 0.0}},
+        {1.0, 0.0, -1e-300, 0.0, 0.0, 1.0, 1.5, 0.0, 0.0, 0, 0, {-1.0, 0.0, 0.0}},
+        {1.0, 0.0, 1e-160, 0.0, 0.0, 1.0, 1.5, 0.0, 0.0, 0, 0, {1.0, 0.0, 0.0}},
     };
     DataFolder folder;
     folder.install("grating-1d.json", "paraxial.json");

@@ -26,18 +26,19 @@ using Matrix = std::array<std::array<double, 3>, 3>;  // rows
 // A normal this close to +-z counts as the grating's own z axis.
 constexpr double untiltedTolerance = 1e-8;
 
-// Global to local for a tilted normal n (not normalised, turned to +z):
-// rows v = w x n, w = n x X (unit, or Y when n lies along X), n.
-Matrix tiltedFrame(const double* block)
+// Global to local for a tilted unit normal n (turned to +z): rows
+// v = w x n, w = n x X (unit, or Y when n lies along X), n. A normal a hair
+// off X leaves w too short to square without scaling it first.
+Matrix tiltedFrame(std::array<double, 3> n)
 {
-    std::vector<double> n{block[D::normal], block[D::normal + 1], block[D::normal + 2]};
     if (n[2] < 0.0)
         n = {-n[0], -n[1], -n[2]};
-    std::vector<double> w = crossProduct(n, {1.0, 0.0, 0.0});
-    if (vectorNorm(w) == 0.0)
+    std::array<double, 3> w = cross(n, {1.0, 0.0, 0.0});
+    if (scaleForNorm(w))
+        vectorNorm(w);
+    else
         w = {0.0, 1.0, 0.0};
-    const std::vector<double> v = crossProduct(w, n);
-    return {{{v[0], v[1], v[2]}, {w[0], w[1], w[2]}, {n[0], n[1], n[2]}}};
+    return {cross(w, n), w, n};
 }
 
 template <class T>
@@ -101,6 +102,13 @@ void CachedSurface::interaction(double* d) const
     if (!request)
         throw -1;
     logInputRay(d, *request);
+    // A normal of any length names its direction; one that names none
+    // (0, NaN, infinite) fails the call with the block untouched.
+    std::array<double, 3> normal{d[D::normal], d[D::normal + 1], d[D::normal + 2]};
+    if (!makeUnit(normal)) {
+        LogDebug("Taldo interaction() the surface normal is 0 or not finite.");
+        throw -1;
+    }
 
     std::vector<int> orders;
     if (!stochastic) {
@@ -117,14 +125,14 @@ void CachedSurface::interaction(double* d) const
     // The grating's frame: a tilted normal defines it (the grating rotation
     // is then not applied to the ray); otherwise the host's frame turned by
     // the rotation.
-    const bool tilted = std::abs(std::abs(d[D::normal + 2]) - 1.0) > untiltedTolerance;
+    const bool tilted = std::abs(std::abs(normal[2]) - 1.0) > untiltedTolerance;
     const bool rotated = rotationDegrees != 0.0;
     const double* f = d + D::field;
     std::array<double, 3> dir{d[D::cosine], d[D::cosine + 1], d[D::cosine + 2]};
     std::array<Complex, 3> field{Complex(f[0], f[1]), Complex(f[2], f[3]), Complex(f[4], f[5])};
     Matrix frame{};
     if (tilted) {
-        frame = tiltedFrame(d);
+        frame = tiltedFrame(normal);
         dir = toLocal(frame, dir);
         field = toLocal(frame, field);
         logFrame(frame);

@@ -59,6 +59,8 @@ std::wstring getDiffractionFilePath(const double* block)
 
 int runUserParamNames2D(char* data, const double* block)
 {
+    if (!data || !block)
+        return -1;
     const int number = static_cast<signed char>(data[0]);
     // A requestedType no int holds counts as 0: names stay off.
     const bool namesEnabled = hostDoubleAsInt(block[DiffractionData::requestedType]).value_or(0) != 0;

@@ -15,7 +15,8 @@ std::string getDiffractionParamName(int number, bool namesEnabled);
 std::wstring getDiffractionFilePath(const double* block);
 
 // The host's parameter-name call: the number in data[0] (a signed byte), the
-// name written into data as 100 bytes, NUL-padded. Always 0.
+// name written into data as 100 bytes, NUL-padded: 0; -1, nothing written,
+// when either pointer is null.
 int runUserParamNames2D(char* data, const double* block);
 
 }  // namespace quelbrant

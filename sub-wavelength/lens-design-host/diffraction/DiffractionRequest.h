@@ -27,7 +27,7 @@ int usedParamCount(const DiffractionRequest& request);
 // The host's ray call: finds or loads the surface of the block's file and
 // settings, traces the ray and writes the outgoing ray into the block.
 // 0 when the ray was handled (also with no outgoing ray); -1 when the block
-// is refused, the surface cannot be loaded or the trace fails, with the
+// is null or refused, the surface cannot be loaded or the trace fails, with the
 // block then untouched.
 int runUserDiffraction2D(double* block);
 

@@ -35,6 +35,8 @@ int usedParamCount(const DiffractionRequest& request)
 
 int runUserDiffraction2D(double* block)
 {
+    if (!block)
+        return -1;
     const std::optional<DiffractionRequest> request = readDiffractionRequest(block);
     if (!request)
         return -1;

@@ -21,6 +21,7 @@ QUELBRANT_EXPORT int UserDefinedSurface5(quelbrant::UserSurfaceOutput* out, quel
 // ray was handled (also with no outgoing ray), -1 on failure.
 QUELBRANT_EXPORT int UserDiffraction2D(double* data);
 
-// Name of parameter data[0] into the 100 bytes of data; always 0.
+// Name of parameter data[0] into the 100 bytes of data: 0; -1 when either
+// pointer is null.
 QUELBRANT_EXPORT int UserParamNames2D(char* data, double* block);
 }

@@ -1,10 +1,15 @@
 #include "geometry/Geometry.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace quelbrant {
 
 namespace {
+
+// Lengths this close to 1 are a unit vector as the host rounded it: a few
+// ulps of the three squares and their sum.
+constexpr double unitLengthTolerance = 0x1p-50;
 
 // The host's own value of pi, kept so that turned rays match it bit for bit.
 constexpr double hostPi = 3.141592653589793;
@@ -75,6 +80,34 @@ std::array<double, 3> cross(const std::array<double, 3>& a, const std::array<dou
 double vectorNorm(std::array<double, 3>& v)
 {
     return normalise(v);
+}
+
+bool scaleForNorm(std::array<double, 3>& v)
+{
+    double largest = 0.0;
+    for (double component : v) {
+        if (!std::isfinite(component))
+            return false;
+        largest = std::max(largest, std::abs(component));
+    }
+    if (largest == 0.0)
+        return false;
+    if (largest < 0x1p-500 || largest > 0x1p500) {
+        const int exponent = std::ilogb(largest);
+        for (double& component : v)
+            component = std::scalbn(component, -exponent);
+    }
+    return true;
+}
+
+bool makeUnit(std::array<double, 3>& v)
+{
+    if (!scaleForNorm(v))
+        return false;
+    const double length = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
+    if (std::abs(length - 1.0) > unitLengthTolerance)
+        normalise(v);
+    return true;
 }
 
 }  // namespace quelbrant

@@ -27,4 +27,13 @@ double vectorNorm(std::vector<double>& v);
 std::array<double, 3> cross(const std::array<double, 3>& a, const std::array<double, 3>& b);
 double vectorNorm(std::array<double, 3>& v);
 
+// Scales v in place by a power of two (exactly) when its squares would
+// overflow or sink below the normal doubles, so that vectorNorm then gives
+// a unit vector. False, v untouched, when v is 0 or not finite.
+bool scaleForNorm(std::array<double, 3>& v);
+
+// A host's direction made its unit vector: false as scaleForNorm. A vector
+// of unit length to rounding is left bit for bit as it is.
+bool makeUnit(std::array<double, 3>& v);
+
 }  // namespace quelbrant

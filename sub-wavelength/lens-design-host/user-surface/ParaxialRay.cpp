@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "cache/HostLog.h"
+#include "geometry/Geometry.h"
 #include "user-surface/SurfaceParamNames.h"
 
 namespace quelbrant {
@@ -23,9 +24,19 @@ void traceParaxialRay(HostRay& ray)
     // Paraxial refraction of the slopes l/n and m/n at height (x, y).
     const double slopeX = ((d[0] / d[2]) * n1 - power * out.x) / n2;
     const double slopeY = ((d[1] / d[2]) * n1 - power * out.y) / n2;
-    const double nOut = std::sqrt(1.0 / (slopeX * slopeX + 1.0 + slopeY * slopeY));
+    const double squares = slopeX * slopeX + 1.0 + slopeY * slopeY;
+    Vector3 direction = {slopeX, slopeY, 1.0};
+    if (squares < 0x1p1000) {
+        const double nOut = std::sqrt(1.0 / squares);
+        direction = {slopeX * nOut, slopeY * nOut, nOut};
+    } else {
+        // A grazing ray: its slopes square beyond the doubles, or 1 / squares
+        // would lose its bits. Slopes that are not finite stay and fail below.
+        makeUnit(direction);
+    }
     const double sign = ray.mirrorSpaceAfterSurface() ? -1.0 : 1.0;
-    const Vector3 direction = {sign * slopeX * nOut, sign * slopeY * nOut, sign * nOut};
+    for (double& component : direction)
+        component *= sign;
     for (double component : direction) {
         if (!std::isfinite(component))
             throw logHostFailureDebug(L"Paraxial ray is not a finite number.");

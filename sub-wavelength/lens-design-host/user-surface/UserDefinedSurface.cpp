@@ -130,7 +130,12 @@ int runUserDefinedSurface5(UserSurfaceOutput* out, UserSurfaceInput* in, DataRoo
     return sequentialSurfaceCache().lookupOrBuild(
         key,
         [&] {
-            path = userSurfaceDataPath(dataRoot ? dataRoot() : std::wstring(), userSurfaceFileName(*in));
+            const std::wstring root = dataRoot ? dataRoot() : std::wstring();
+            path = userSurfaceDataPath(root, userSurfaceFileName(*in));
+            // Without a root the path would name the drive's root (Windows) or
+            // the working folder: no data folder is found, nothing is opened.
+            if (root.empty())
+                throw -1;
             return std::make_unique<CachedSequentialSurface>(path, ray.parameterRange(0, UserSurfaceParamCount));
         },
         [&](const CachedSequentialSurface& entry) { return runRequest(entry, ray); },

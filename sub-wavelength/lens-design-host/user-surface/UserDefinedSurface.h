@@ -22,7 +22,8 @@
 
 namespace quelbrant {
 
-// The host's data folder; empty when it cannot be found.
+// The host's data folder; empty when it cannot be found, which fails every
+// load.
 using DataRootSource = std::wstring (*)();
 
 // 0 on success, -1 on any failure with both records as they were (a file

@@ -14,8 +14,9 @@ namespace quelbrant {
 // when it holds none) as UTF-16 code units; invalid sequences are skipped.
 std::u16string userSurfaceFileName(const UserSurfaceInput& in);
 
-// root + "\DLL\Surfaces\" + name, with no separator added or removed: an
-// empty root leaves a path that does not load.
+// root + "\DLL\Surfaces\" + name, with no separator added or removed. An
+// empty root leaves a path relative to the working folder or the drive's
+// root: the caller must not open it.
 std::wstring userSurfaceDataPath(const std::wstring& root, const std::u16string& fileName);
 
 }  // namespace quelbrant
