@@ -192,6 +192,21 @@ TEST_F(UserDiffraction, NormalOfAnyLengthIsTracedAsItsUnitVector)
     }
 }
 
+TEST_F(UserDiffraction, TotalInternalReflectionOutsideThePositionGridLeavesNoRay)
+{
+    // Glass to air at 60 degrees, far off the grid: the bare interface
+    // reflects everything, so the transmitted order asked for does not exist.
+    folder.place(std::string(QUELBRANT_DATA_DIR) + "/grating-2d-positions.json", "p.json");
+    DiffractionBlock block = rayAt(0.0);
+    folder.fill(block, "p.json");
+    block.setRay({std::sin(pi / 3.0), 0.0, 0.5}, lambdaUm, glass, 1.0);
+    block[D::position] = 1e3;
+    block[D::outCosine] = 7.0;
+    EXPECT_EQ(runUserDiffraction2D(block.data()), 0);
+    EXPECT_EQ(block[D::outputPower], 0.0);
+    EXPECT_EQ(block[D::outCosine], 7.0);
+}
+
 TEST_F(UserDiffraction, OddButHarmlessInputStillTraces)
 {
     // A huge parameter count: only the 14 parameters that mean anything are

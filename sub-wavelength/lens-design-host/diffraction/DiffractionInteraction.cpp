@@ -168,7 +168,8 @@ void CachedSurface::interaction(double* d) const
                                                 parameterIfGiven(d, n, 10), parameterIfGiven(d, n, 12)};
     const bool includeReflection = stochastic || request->type == 1;
     const bool includeTransmission = stochastic || request->type == 0;
-    if (surface->Interaction_V2(&record, orders, includeReflection, includeTransmission, interactionParams) == 0) {
+    if (surface->Interaction_V2(&record, orders, includeReflection, includeTransmission, interactionParams) == 0 ||
+        !isOutgoingDirection(dir.data())) {
         d[D::outputPower] = 0.0;
         LogDebug("Taldo interaction() Zero output 2.");
         return;

@@ -11,6 +11,10 @@ namespace {
 // ulps of the three squares and their sum.
 constexpr double unitLengthTolerance = 0x1p-50;
 
+// An interaction's outgoing direction is normalised by its own arithmetic:
+// far closer to 1 than this, unless it is no direction at all.
+constexpr double outgoingUnitTolerance = 1e-12;
+
 // The host's own value of pi, kept so that turned rays match it bit for bit.
 constexpr double hostPi = 3.141592653589793;
 
@@ -98,6 +102,12 @@ bool scaleForNorm(std::array<double, 3>& v)
             component = std::scalbn(component, -exponent);
     }
     return true;
+}
+
+bool isOutgoingDirection(const double* direction)
+{
+    const double squares = direction[0] * direction[0] + direction[1] * direction[1] + direction[2] * direction[2];
+    return std::abs(squares - 1.0) <= outgoingUnitTolerance;
 }
 
 bool makeUnit(std::array<double, 3>& v)

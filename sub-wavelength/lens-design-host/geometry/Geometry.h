@@ -36,4 +36,11 @@ bool scaleForNorm(std::array<double, 3>& v);
 // of unit length to rounding is left bit for bit as it is.
 bool makeUnit(std::array<double, 3>& v);
 
+// True when the direction an interaction wrote back is of unit length. It is
+// not only where no ray leaves although the interaction counts one: total
+// internal reflection where only the transmitted ray was asked for outside
+// the characterised region gives the transmitted ray's tangential part and no
+// energy.
+bool isOutgoingDirection(const double* direction);
+
 }  // namespace quelbrant

@@ -222,7 +222,8 @@ void interactionReal(GratingSurface& surface, HostRay& ray)
 
     // 10. The requested order, of the family the host asks for.
     const bool reflecting = ray.reflecting();
-    if (surface.Interaction_V2(&record, order, reflecting, !reflecting, interactionParams) == 0)
+    if (surface.Interaction_V2(&record, order, reflecting, !reflecting, interactionParams) == 0 ||
+        !isOutgoingDirection(direction))
         throw logHostFailureDebug(L"Cannot diffract rays.");
 
     // 11. Outgoing field: the order's unit-power field carries its power
