@@ -1,5 +1,6 @@
 #include "logger.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <new>
@@ -80,7 +81,7 @@ Logger::StartResult Logger::startWriter()
     std::lock_guard<std::mutex> lock(mMutex);
     if (!isEnabled())
         return StartResult::disabled;
-    if (mFileStream.is_open())
+    if (mFile.isOpen())
         return StartResult::startedBefore;
 
     const std::string name = makeLogFileName(mPath, localTime(mClock()));
@@ -88,10 +89,9 @@ Logger::StartResult Logger::startWriter()
     // the stream to come out later, out of order, once space is back; each
     // batch goes to the system in one piece all the same. Append: a writer
     // started earlier in the same minute, by this process or another, keeps
-    // its lines.
-    mFileStream.rdbuf()->pubsetbuf(nullptr, 0);
-    mFileStream.open(name, std::ios::out | std::ios::app);
-    if (!mFileStream.is_open()) {
+    // its lines. A name that is no regular file (a pipe would block every
+    // thread that logs) counts as one that cannot be opened.
+    if (!mFile.openNarrow(name, RegularFileWriter::Mode::append, 0)) {
         // The host call that logs goes on; the failure is told once per
         // directory, and every later line tries the file again.
         if (!mOpenFailureReported) {
@@ -109,7 +109,7 @@ Logger::StartResult Logger::startWriter()
         mThread = std::thread(&Logger::run, this);
     } catch (...) {
         mIsRunning = false;
-        mFileStream.close();
+        mFile.close();
         return StartResult::writerNotCreated;
     }
     mWriterActive = true;
@@ -220,14 +220,16 @@ void Logger::writeLeftoverLines()
         std::lock_guard<std::mutex> lock(mMutex);
         lines.swap(mMessages);
     }
-    if (mFileStream.is_open())
+    if (mFile.isOpen())
         writeLines(lines);
 }
 
-// Each line followed by its line feed, the batch in one write. A failed
-// write (a full disk) costs its lines, which are counted; the stream is
-// cleared so that the next batch tries again, and the first batch that gets
-// through starts with the count of the lines lost before it.
+// Each line followed by its line feed, the batch in one write. A write that
+// fails (a full disk) costs the lines it did not begin, which are counted;
+// the next batch tries again, and the first one that gets through starts
+// with the count of the lines lost before it. A line the disk took only in
+// part is finished first by the next write, so that every line in the file
+// is whole.
 void Logger::writeLines(const std::deque<std::string>& lines)
 {
     if (lines.empty())
@@ -235,32 +237,52 @@ void Logger::writeLines(const std::deque<std::string>& lines)
     // The batch keeps its storage from one pass to the next, so a writer in
     // its steady state allocates nothing here; when memory runs out the lines
     // are lost like those of a failed write, and the writer thread lives on.
-    bool written = false;
+    std::size_t noteBytes = 0;
+    std::size_t written = 0;
     try {
-        mBatch.clear();
+        mBatch.resize(mCutLineRest);
         if (mUnwrittenLines > 0) {
             std::ostringstream note;
             streamThreadTag(note);
             note << makeTimeStamp() << mUnwrittenLines << " lines could not be written\n";
             mBatch += note.str();
+            noteBytes = mBatch.size() - mCutLineRest;
         }
         for (const std::string& line : lines) {
             mBatch += line;
             mBatch += '\n';
         }
-        mWriteBatch(mFileStream, mBatch);
-        written = static_cast<bool>(mFileStream);
+        written = mWriteBatch(mFile, mBatch);
     } catch (const std::bad_alloc&) {
+        written = 0;
     }
-    if (mBatch.capacity() > MaxKeptBatchBytes)
-        std::string().swap(mBatch);
-    if (written) {
+    // The batch piece by piece: what of the cut line's rest is still to go,
+    // then the count and the lines, each whole, begun (its rest kept to be
+    // finished) or lost.
+    std::size_t restStart = std::min(written, mCutLineRest);
+    std::size_t restEnd = mCutLineRest;
+    std::size_t offset = mCutLineRest;
+    const auto begun = [&](std::size_t bytes) {
+        const bool isBegun = written > offset;
+        if (isBegun && written < offset + bytes) {
+            restStart = written;
+            restEnd = offset + bytes;
+        }
+        offset += bytes;
+        return isBegun;
+    };
+    if (noteBytes > 0 && begun(noteBytes))
         mUnwrittenLines = 0;
-        return;
-    }
-    mFileStream.clear();
-    mUnwrittenLines += lines.size();
-    reportFirstWriteFailure();
+    for (const std::string& line : lines)
+        mUnwrittenLines += begun(line.size() + 1) ? 0 : 1;
+    // Moved within the storage, which a full disk must not make grow.
+    mBatch.erase(0, restStart);
+    mBatch.resize(restEnd - restStart);
+    mCutLineRest = mBatch.size();
+    if (mBatch.capacity() > MaxKeptBatchBytes)
+        mBatch.shrink_to_fit();
+    if (written < offset)
+        reportFirstWriteFailure();
 }
 
 // Told once for the logger's file: a disk that fills and empties again must
@@ -275,10 +297,9 @@ void Logger::reportFirstWriteFailure()
     std::fflush(stderr);
 }
 
-void writeLogBatch(std::ostream& file, const std::string& batch)
+std::size_t writeLogBatch(std::streambuf& file, const std::string& batch)
 {
-    file.write(batch.data(), static_cast<std::streamsize>(batch.size()));
-    file.flush();
+    return static_cast<std::size_t>(file.sputn(batch.data(), static_cast<std::streamsize>(batch.size())));
 }
 
 #if defined(_WIN32)

@@ -13,10 +13,13 @@
 #include <fstream>
 #include <mutex>
 #include <sstream>
+#include <streambuf>
 #include <string>
 #include <thread>
 #include <tuple>
 #include <type_traits>
+
+#include "RegularFileWriter.h"
 
 namespace quelbrant {
 
@@ -24,10 +27,11 @@ class Logger {
 public:
     // Source of the calendar time that names the log file.
     using Clock = std::time_t (*)();
-    // Puts one batch of lines into the open file. A write that fails leaves
-    // the stream in its failed state, as a full disk does; the writer clears
-    // it and tries again with the next batch. Tests put a failing one in.
-    using BatchWriter = void (*)(std::ostream& file, const std::string& batch);
+    // Puts one batch of lines into the open file and returns how many of its
+    // bytes got there: fewer when the disk fills part way, none when it is
+    // full. The writer tries again with the next batch. Tests put a failing
+    // one in.
+    using BatchWriter = std::size_t (*)(std::streambuf& file, const std::string& batch);
 
     // Lines kept while no writer runs (logging disabled, file not open yet);
     // any further line is dropped and counted.
@@ -85,7 +89,7 @@ private:
     void reportFirstWriteFailure();
 
     std::deque<std::string> mMessages;
-    std::ofstream mFileStream;
+    RegularFileWriter mFile;
     std::thread mThread;
     mutable std::mutex mMutex;
     std::condition_variable mCv;
@@ -109,15 +113,17 @@ private:
     // Touched only by whoever writes the file (the writer, or the destructor
     // after it): the opened file's name, lines lost to failed writes since
     // the last write that worked, whether standard error was told, and the
-    // storage a batch is gathered in.
+    // storage a batch is gathered in, which starts with the rest of a line a
+    // write cut (mCutLineRest bytes), to be finished first.
     std::string mFileName;
     std::string mBatch;
+    std::size_t mCutLineRest = 0;
     std::size_t mUnwrittenLines = 0;
     bool mWriteFailureReported = false;
 };
 
-// The writer's own BatchWriter: the batch in one write, then a flush.
-void writeLogBatch(std::ostream& file, const std::string& batch);
+// The writer's own BatchWriter: the batch in one write.
+std::size_t writeLogBatch(std::streambuf& file, const std::string& batch);
 
 // (enabled, verbose, line budget, directory) from the QUELBRANT_VREL_DEBUG_*
 // environment variables.

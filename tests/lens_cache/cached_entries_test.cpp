@@ -10,7 +10,13 @@
 #include <sstream>
 #include <string>
 
+#if !defined(_WIN32)
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 #include "DiffractionBlock.h"
+#include "LogTime.h"
 #include "cache/CachedSequentialSurface.h"
 #include "cache/CachedSurface.h"
 #include "cache/TestModeFlags.h"
@@ -107,6 +113,54 @@ TEST(CachedEntries, DiffractionEntryWritesReportAndCmosNoteAsTestModeAsks)
     }
 }
 
+#if !defined(_WIN32)
+// A named pipe where the library writes a file (the log, or the data file's
+// ".log" of "Test Mode" 8 and 32): opening it would wait for a reader for
+// good. Each case runs in a child process that a deadline ends.
+TEST(CachedEntries, NamedPipeWhereAFileIsWrittenIsLeftAloneAtOnce)
+{
+    testing::FLAGS_gtest_death_test_style = "threadsafe";
+    lenstest::GratingFolder folder;
+    folder.place(sample, "g.json");
+    const std::string path = folder.pathOf("g.json");
+    ASSERT_EQ(mkfifo((path + ".log").c_str(), 0600), 0);
+    const Logger::Clock epoch = [] { return std::time_t{0}; };
+    ASSERT_EQ(mkfifo(makeLogFileName(folder.directory(), localTime(epoch())).c_str(), 0600), 0);
+    EXPECT_EXIT(
+        {
+            alarm(10);
+            Logger logger(epoch);
+            logger.setLogPath(folder.directory());
+            logger.setEnabled(true);
+            logger.log("first");
+            logger.log("second");
+            std::exit(logger.droppedLineCount() == 2 ? 0 : 1);
+        },
+        testing::ExitedWithCode(0), "^Could not open file [^\n]*_log\\.csv\n$");
+    // "Test Mode" 1 logs into the data file's folder.
+    struct Case {
+        double testMode;
+        const char* logLine;
+    };
+    for (const Case& c :
+         {Case{9, "Cannot write the CMOS note to "}, Case{33, "Export JSON verify data failed."}}) {
+        EXPECT_EXIT(
+            {
+                alarm(10);
+                const CachedSurface entry(wide(path), {1.0, 0.0, c.testMode, 0.0, 0.0});
+                getLogger().flush();
+                std::string log;
+                for (const auto& file :
+                     std::filesystem::directory_iterator(std::filesystem::path(path).parent_path()))
+                    log += file.path().extension() == ".csv" ? readAll(file.path().string()) : "";
+                std::exit(log.find(c.logLine) != std::string::npos ? 0 : 1);
+            },
+            testing::ExitedWithCode(0), "")
+            << c.testMode;
+    }
+}
+#endif
+
 TEST(CachedEntries, EntriesWithoutParametersAreNotStochasticAndUnrotated)
 {
     QuietLoggerAfterwards restore;
@@ -126,9 +180,9 @@ TEST(CachedEntries, SequentialLogSettingSwitchesLoggerAndReport)
         double log;
         bool enabled, verbose, report;
     };
-    for (const Case& c : {Case{0, false, false, false}, Case{1, true, false, false}, Case{99, true, true, true},
-                          Case{99.5, true, true, true}, Case{nan, true, false, false},
-                          Case{-1e10, true, false, false}}) {
+    for (const Case& c :
+         {Case{0, false, false, false}, Case{1, true, false, false}, Case{99, true, true, true},
+          Case{99.5, true, true, true}, Case{nan, true, false, false}, Case{-1e10, true, false, false}}) {
         lenstest::GratingFolder folder;
         folder.place(sample, "s.json");
         const std::string path = folder.pathOf("s.json");

@@ -1,8 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
+
+#if defined(__linux__)
+#include <sys/resource.h>
+
+#include <csignal>
+#endif
 
 #include "LogTestSupport.h"
 #include "logger.h"
@@ -31,16 +40,17 @@ protected:
     const TemporaryDirectory mDirectory;
 };
 
-// A disk that is full while this is set: a write then fails as a real one
-// does, leaving the stream in its failed state.
-std::atomic<bool> diskIsFull{false};
+// Bytes the disk takes before it is full: a write then gets out in part or
+// not at all, as a real one does.
+std::atomic<std::size_t> roomOnDisk{SIZE_MAX};
 
-void writeUnlessDiskIsFull(std::ostream& file, const std::string& batch)
+std::size_t writeWhileThereIsRoom(std::streambuf& file, const std::string& batch)
 {
-    if (diskIsFull)
-        file.setstate(std::ios::badbit);
-    else
-        writeLogBatch(file, batch);
+    const std::size_t room = std::min<std::size_t>(roomOnDisk, batch.size());
+    const auto written =
+        static_cast<std::size_t>(file.sputn(batch.data(), static_cast<std::streamsize>(room)));
+    roomOnDisk -= written;
+    return written;
 }
 
 std::string writeFailureReport(const std::string& fileName)
@@ -245,11 +255,11 @@ TEST_F(LoggerFile, QueueIsNotBoundedWhileTheWriterRuns)
 
 TEST_F(LoggerFile, WritingResumesAfterAFullDiskAndCountsTheLinesLost)
 {
-    auto logger = std::make_unique<Logger>(&localMarch7th2026At0905, &writeUnlessDiskIsFull);
+    auto logger = std::make_unique<Logger>(&localMarch7th2026At0905, &writeWhileThereIsRoom);
     logger->setLogPath(mDirectory.path());
     logger->setEnabled(true);
     const auto logWhile = [&logger](bool full, std::initializer_list<const char*> lines) {
-        diskIsFull = full;
+        roomOnDisk = full ? 0 : SIZE_MAX;
         for (const char* line : lines)
             logger->log(line);
         logger->flush();
@@ -267,16 +277,69 @@ TEST_F(LoggerFile, WritingResumesAfterAFullDiskAndCountsTheLinesLost)
                                         "1 lines could not be written", "after the second"}));
 
 #if defined(__linux__)
-    // The real thing: every write to /dev/full fails with "no space left".
-    const TemporaryDirectory fullDisk;
-    const std::string fullFile = march7th2026At0905FileName(fullDisk.path());
-    std::filesystem::create_symlink("/dev/full", fullFile);
-    auto full = std::make_unique<Logger>(&localMarch7th2026At0905);
-    full->setLogPath(fullDisk.path());
-    full->setEnabled(true);
-    testing::internal::CaptureStderr();
-    full->log("lost");
-    full.reset();
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), writeFailureReport(fullFile));
+    // The real thing: a file already beyond the size the system lets files
+    // grow to fails every write ("File too large"), as a full disk does. The
+    // limit is the process's, so a child process of its own takes it.
+    testing::FLAGS_gtest_death_test_style = "threadsafe";
+    EXPECT_EXIT(
+        {
+            const TemporaryDirectory fullDisk;
+            std::ofstream(march7th2026At0905FileName(fullDisk.path())) << std::string(8192, '\n');
+            std::signal(SIGXFSZ, SIG_IGN);
+            rlimit size{};
+            getrlimit(RLIMIT_FSIZE, &size);
+            size.rlim_cur = 4096;
+            setrlimit(RLIMIT_FSIZE, &size);
+            auto full = std::make_unique<Logger>(&localMarch7th2026At0905);
+            full->setLogPath(fullDisk.path());
+            full->setEnabled(true);
+            full->log("lost");
+            full.reset();
+            std::exit(0);
+        },
+        testing::ExitedWithCode(0), "^" + writeFailureReport("[^\n]*/2026_3_7_9-5_log\\.csv") + "$");
 #endif
+}
+
+// A disk that fills within a batch: every line is in the file whole (the
+// one the disk cut is finished once there is room again) or counted.
+TEST_F(LoggerFile, DiskFillingWithinABatchKeepsWholeLinesAndCountsTheRest)
+{
+    // Room per round of two lines of 28 bytes ("[0x<16 digits>] line N\n"):
+    // none, in a thread tag, at a line's end, within a line; then in the rest
+    // of a cut line, within the count of lost lines, just after it.
+    const std::vector<std::vector<std::size_t>> cases = {{0},     {5},        {28},    {40},
+                                                         {40, 3}, {40, 0, 9}, {0, 30}, {0, 73}};
+    for (const std::vector<std::size_t>& rooms : cases) {
+        const TemporaryDirectory directory;
+        auto logger = std::make_unique<Logger>(&localMarch7th2026At0905, &writeWhileThereIsRoom);
+        logger->setLogPath(directory.path());
+        logger->setEnabled(true);
+        testing::internal::CaptureStderr();
+        int lines = 0;
+        for (std::size_t room : rooms) {
+            roomOnDisk = room;
+            logger->log("line ", lines++);
+            logger->log("line ", lines++);
+            logger->flush();
+        }
+        roomOnDisk = SIZE_MAX;
+        logger->log("line ", lines++);
+        logger.reset();
+        testing::internal::GetCapturedStderr();
+        int kept = 0;
+        int counted = 0;
+        for (const std::string& line : readLines(march7th2026At0905FileName(directory.path()))) {
+            const std::string message = messageOf(line);
+            int n = -1;
+            if (std::sscanf(message.c_str(), "line %d", &n) == 1 && message == "line " + std::to_string(n))
+                EXPECT_EQ(n, kept++ + counted) << rooms.size() << " rounds, first " << rooms[0];
+            else if (std::sscanf(message.c_str(), "%d", &n) == 1 &&
+                     message == std::to_string(n) + " lines could not be written")
+                counted += n;
+            else
+                ADD_FAILURE() << "not a whole line: " << line;
+        }
+        EXPECT_EQ(kept + counted, lines) << rooms.size() << " rounds, first " << rooms[0];
+    }
 }

@@ -1,16 +1,20 @@
 #include "cache/CachedSurface.h"
 
-#include <fstream>
 #include <memory>
+#include <ostream>
 
 #include "json/DataFilePath.h"
 #include "cache/TestModeFlags.h"
 #include "logger.h"
+#include "RegularFileWriter.h"
 #include "GratingSurface.h"
 
 namespace quelbrant {
 
 namespace {
+
+// The note goes out in one write.
+constexpr std::size_t NoteBufferBytes = 256;
 
 double parameterOrZero(const std::vector<double>& params, std::size_t index)
 {
@@ -23,9 +27,16 @@ double parameterOrZero(const std::vector<double>& params, std::size_t index)
 void appendCmosNote(const std::wstring& path)
 {
     // Text mode, single-byte text: CR LF line ends on Windows like the report.
-    std::ofstream note(dataFilePath((path + L".log").c_str()), std::ios::app);
-    if (!note)
+    // A name that is no regular file is left alone: a pipe would block the
+    // build, and with it every caller of the cache.
+    const std::filesystem::path notePath = dataFilePath((path + L".log").c_str());
+    RegularFileWriter file;
+    if (!file.open(notePath, RegularFileWriter::Mode::append, NoteBufferBytes)) {
+        Log("Cannot write the CMOS note to ", narrowPathText(notePath),
+            ": no regular file that can be written.");
         return;
+    }
+    std::ostream note(&file);
     note << "\n\nNote: CMOS mode is used. All transmission order is zero power except T(0,0).\n";
 }
 

@@ -1,13 +1,22 @@
+#include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <locale>
+#include <ostream>
 #include <stdexcept>
 
 #include "GratingSurface.h"
+#include "RegularFileWriter.h"
 #include "json/DataFilePath.h"
 #include "report/VerificationReport.h"
 
 namespace quelbrant {
+
+namespace {
+
+// As much as the C library's stream buffers.
+constexpr std::size_t ReportBufferBytes = BUFSIZ;
+
+}  // namespace
 
 std::string reportTextOfPath(std::wstring_view path)
 {
@@ -46,10 +55,12 @@ bool GratingSurface::export_verify_data(const std::wstring& filename)
     // which throws std::range_error for a name that has none.
     const std::filesystem::path reportPath = dataFilePath((filename + L".log").c_str());
     // Text mode: line ends become CR LF on Windows, as in the note the
-    // lens-design adapters append to this file.
-    std::ofstream out(reportPath);
-    if (!out.is_open())
+    // lens-design adapters append to this file. A name that is no regular
+    // file is left alone: a pipe would block the caller.
+    RegularFileWriter file;
+    if (!file.open(reportPath, RegularFileWriter::Mode::truncate, ReportBufferBytes))
         return false;
+    std::ostream out(&file);
     // Numbers are written the same whatever global locale the host set.
     out.imbue(std::locale::classic());
 
@@ -68,9 +79,9 @@ bool GratingSurface::export_verify_data(const std::wstring& filename)
          m_list_orders_Tn[1], m_list_orders_Tm[1], mR[1], mT[1]},
     };
     const bool listed = writeVerificationReport(out, input);
-    out.close();
+    const bool closed = file.close();
     // A report that could not be written in full is no success.
-    return listed && !out.fail();
+    return listed && !out.fail() && closed;
 }
 
 }  // namespace quelbrant

@@ -1,0 +1,210 @@
+#include "RegularFileWriter.h"
+
+#include <cerrno>
+#include <new>
+
+#if defined(_WIN32)
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace quelbrant {
+
+namespace {
+
+#if defined(_WIN32)
+// Bytes of translated text handed to one WriteFile: a log batch of up to
+// half of it goes out in one piece.
+constexpr std::size_t TranslatedBytes = std::size_t{1} << 16;
+#endif
+
+}  // namespace
+
+RegularFileWriter::~RegularFileWriter()
+{
+    close();
+}
+
+bool RegularFileWriter::isOpen() const
+{
+    return mFile != -1;
+}
+
+bool RegularFileWriter::open(const std::filesystem::path& file, Mode mode, std::size_t bufferBytes)
+{
+    close();
+    try {
+        mBuffer.assign(bufferBytes, '\0');
+#if defined(_WIN32)
+        mTranslated.resize(TranslatedBytes);
+#endif
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+#if defined(_WIN32)
+    // A pipe's client end opens at once or fails, so nothing waits before the
+    // type is known; a device name (NUL, CON) opens as no disk file.
+    const HANDLE handle = CreateFileW(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                      nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return false;
+    BY_HANDLE_FILE_INFORMATION info;
+    if (GetFileType(handle) != FILE_TYPE_DISK || !GetFileInformationByHandle(handle, &info) ||
+        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ||
+        (mode == Mode::truncate && !SetEndOfFile(handle))) {
+        CloseHandle(handle);
+        return false;
+    }
+    mAppends = mode == Mode::append;
+    mFile = reinterpret_cast<std::intptr_t>(handle);
+#else
+    // O_NONBLOCK: opening a pipe for writing fails at once instead of waiting
+    // for a reader. Emptied only once it is known to be a regular file.
+    const int flags =
+        O_WRONLY | O_CREAT | O_NOCTTY | O_CLOEXEC | O_NONBLOCK | (mode == Mode::append ? O_APPEND : 0);
+    const int descriptor = ::open(file.c_str(), flags, 0666);
+    if (descriptor < 0)
+        return false;
+    struct stat status;
+    if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode) ||
+        (mode == Mode::truncate && ::ftruncate(descriptor, 0) != 0) ||
+        ::fcntl(descriptor, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        ::close(descriptor);
+        return false;
+    }
+    mFile = descriptor;
+#endif
+    setp(mBuffer.data(), mBuffer.data() + mBuffer.size());
+    return true;
+}
+
+bool RegularFileWriter::openNarrow(const std::string& file, Mode mode, std::size_t bufferBytes)
+{
+#if defined(_WIN32)
+    const int length = static_cast<int>(file.size());
+    const int units = MultiByteToWideChar(CP_ACP, 0, file.data(), length, nullptr, 0);
+    if (units <= 0 && !file.empty())
+        return false;
+    std::wstring wide(static_cast<std::size_t>(units), L'\0');
+    if (MultiByteToWideChar(CP_ACP, 0, file.data(), length, wide.data(), units) != units)
+        return false;
+    return open(std::filesystem::path(wide), mode, bufferBytes);
+#else
+    return open(std::filesystem::path(file), mode, bufferBytes);
+#endif
+}
+
+bool RegularFileWriter::close()
+{
+    if (!isOpen())
+        return true;
+    bool closed = sync() == 0;
+#if defined(_WIN32)
+    closed = CloseHandle(reinterpret_cast<HANDLE>(mFile)) && closed;
+#else
+    closed = ::close(static_cast<int>(mFile)) == 0 && closed;
+#endif
+    mFile = -1;
+    setp(nullptr, nullptr);
+    return closed;
+}
+
+RegularFileWriter::int_type RegularFileWriter::overflow(int_type c)
+{
+    if (!isOpen())
+        return traits_type::eof();
+    // What the buffer held goes, written or not: a report cut short is
+    // already a failed one.
+    const std::size_t pending = static_cast<std::size_t>(pptr() - pbase());
+    const bool flushed = writeText(pbase(), pending) == pending;
+    setp(mBuffer.data(), mBuffer.data() + mBuffer.size());
+    if (!flushed)
+        return traits_type::eof();
+    if (traits_type::eq_int_type(c, traits_type::eof()))
+        return traits_type::not_eof(c);
+    const char character = traits_type::to_char_type(c);
+    if (pptr() == epptr())
+        return writeText(&character, 1) == 1 ? c : traits_type::eof();
+    *pptr() = character;
+    pbump(1);
+    return c;
+}
+
+std::streamsize RegularFileWriter::xsputn(const char* text, std::streamsize size)
+{
+    if (!mBuffer.empty())
+        return std::streambuf::xsputn(text, size);
+    if (!isOpen())
+        return 0;
+    return static_cast<std::streamsize>(writeText(text, static_cast<std::size_t>(size)));
+}
+
+int RegularFileWriter::sync()
+{
+    return traits_type::eq_int_type(overflow(traits_type::eof()), traits_type::eof()) ? -1 : 0;
+}
+
+std::size_t RegularFileWriter::writeText(const char* text, std::size_t size)
+{
+#if defined(_WIN32)
+    // As the C library's text mode writes it: each line feed as CR LF.
+    std::size_t done = 0;
+    while (done < size) {
+        std::size_t taken = 0;
+        std::size_t bytes = 0;
+        while (done + taken < size && bytes + 2 <= mTranslated.size()) {
+            const char c = text[done + taken++];
+            if (c == '\n')
+                mTranslated[bytes++] = '\r';
+            mTranslated[bytes++] = c;
+        }
+        const std::size_t written = writeBytes(mTranslated.data(), bytes);
+        if (written < bytes) {
+            // The characters all of whose bytes got out.
+            for (std::size_t out = 0; (out += text[done] == '\n' ? 2 : 1) <= written;)
+                ++done;
+            return done;
+        }
+        done += taken;
+    }
+    return done;
+#else
+    return writeBytes(text, size);
+#endif
+}
+
+std::size_t RegularFileWriter::writeBytes(const char* bytes, std::size_t size)
+{
+    std::size_t done = 0;
+#if defined(_WIN32)
+    const HANDLE handle = reinterpret_cast<HANDLE>(mFile);
+    // Appending as the C library does: from the end as it is at each write,
+    // so another writer of the same file keeps its lines.
+    if (mAppends && !SetFilePointerEx(handle, LARGE_INTEGER{}, nullptr, FILE_END))
+        return 0;
+    while (done < size) {
+        DWORD written = 0;
+        if (!WriteFile(handle, bytes + done, static_cast<DWORD>(size - done), &written, nullptr) ||
+            written == 0)
+            break;
+        done += written;
+    }
+#else
+    // A write the disk takes only in part is followed by one for the rest,
+    // which tells why it stopped.
+    while (done < size) {
+        const ssize_t written = ::write(static_cast<int>(mFile), bytes + done, size - done);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            break;
+        done += static_cast<std::size_t>(written);
+    }
+#endif
+    return done;
+}
+
+}  // namespace quelbrant

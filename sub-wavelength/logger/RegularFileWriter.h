@@ -1,0 +1,60 @@
+#pragma once
+
+// Writing the files the library makes: the log, the verification report and
+// the CMOS note. Only a regular file (links followed), or one created here,
+// is written: opening a named pipe for writing would wait for a reader, with
+// the logger's or the diffraction cache's lock held, and a device is no
+// place for a report.
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <streambuf>
+#include <string>
+#include <vector>
+
+namespace quelbrant {
+
+// The file as a stream buffer, in text mode (line feeds go out as CR LF on
+// Windows), with `bufferBytes` of buffer; with none, each sputn is one write
+// and its count is how much of the text reached the file.
+class RegularFileWriter : public std::streambuf {
+public:
+    enum class Mode { append, truncate };
+
+    RegularFileWriter() = default;
+    ~RegularFileWriter() override;
+    RegularFileWriter(const RegularFileWriter&) = delete;
+    RegularFileWriter& operator=(const RegularFileWriter&) = delete;
+
+    // Opens `file`, creating it; the opening never waits. False, with
+    // nothing open, when it cannot be opened or is no regular file; only a
+    // regular file is emptied (truncate).
+    bool open(const std::filesystem::path& file, Mode mode, std::size_t bufferBytes);
+    // The same for a name in the system's narrow encoding (Windows: the
+    // active code page), as the C library's fopen takes it.
+    bool openNarrow(const std::string& file, Mode mode, std::size_t bufferBytes);
+    bool isOpen() const;
+    // Writes what the buffer holds and closes: false when some of it could
+    // not be written.
+    bool close();
+
+protected:
+    int_type overflow(int_type c) override;
+    std::streamsize xsputn(const char* text, std::streamsize size) override;
+    int sync() override;
+
+private:
+    // Characters of `text` that reached the file.
+    std::size_t writeText(const char* text, std::size_t size);
+    std::size_t writeBytes(const char* bytes, std::size_t size);
+
+    std::intptr_t mFile = -1;  // the Windows handle, elsewhere the descriptor
+    std::vector<char> mBuffer;
+#if defined(_WIN32)
+    bool mAppends = false;
+    std::vector<char> mTranslated;  // text with its CR LF line ends
+#endif
+};
+
+}  // namespace quelbrant
