@@ -283,18 +283,22 @@ TEST_F(LoggerFile, WritingResumesAfterAFullDiskAndCountsTheLinesLost)
     testing::FLAGS_gtest_death_test_style = "threadsafe";
     EXPECT_EXIT(
         {
-            const TemporaryDirectory fullDisk;
-            std::ofstream(march7th2026At0905FileName(fullDisk.path())) << std::string(8192, '\n');
-            std::signal(SIGXFSZ, SIG_IGN);
-            rlimit size{};
-            getrlimit(RLIMIT_FSIZE, &size);
-            size.rlim_cur = 4096;
-            setrlimit(RLIMIT_FSIZE, &size);
-            auto full = std::make_unique<Logger>(&localMarch7th2026At0905);
-            full->setLogPath(fullDisk.path());
-            full->setEnabled(true);
-            full->log("lost");
-            full.reset();
+            {
+                const TemporaryDirectory fullDisk;
+                std::ofstream(march7th2026At0905FileName(fullDisk.path())) << std::string(8192, '\n');
+                std::signal(SIGXFSZ, SIG_IGN);
+                rlimit size{};
+                getrlimit(RLIMIT_FSIZE, &size);
+                size.rlim_cur = 4096;
+                setrlimit(RLIMIT_FSIZE, &size);
+                auto full = std::make_unique<Logger>(&localMarch7th2026At0905);
+                full->setLogPath(fullDisk.path());
+                full->setEnabled(true);
+                full->log("lost");
+            }
+            // The child ran this test afresh in a folder of its own; exit()
+            // skips the fixture's destructor.
+            std::filesystem::remove_all(mDirectory.path());
             std::exit(0);
         },
         testing::ExitedWithCode(0), "^" + writeFailureReport("[^\n]*/2026_3_7_9-5_log\\.csv") + "$");
