@@ -7,9 +7,10 @@
 #include <windows.h>
 #else
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 #endif
+
+#include "RegularFile.h"
 
 namespace quelbrant {
 
@@ -51,9 +52,7 @@ bool RegularFileWriter::open(const std::filesystem::path& file, Mode mode, std::
                                       nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         return false;
-    BY_HANDLE_FILE_INFORMATION info;
-    if (GetFileType(handle) != FILE_TYPE_DISK || !GetFileInformationByHandle(handle, &info) ||
-        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ||
+    if (!isRegularFile(reinterpret_cast<std::intptr_t>(handle)) ||
         (mode == Mode::truncate && !SetEndOfFile(handle))) {
         CloseHandle(handle);
         return false;
@@ -68,8 +67,7 @@ bool RegularFileWriter::open(const std::filesystem::path& file, Mode mode, std::
     const int descriptor = ::open(file.c_str(), flags, 0666);
     if (descriptor < 0)
         return false;
-    struct stat status;
-    if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode) ||
+    if (!isRegularFile(descriptor) ||
         (mode == Mode::truncate && ::ftruncate(descriptor, 0) != 0) ||
         ::fcntl(descriptor, F_SETFL, flags & ~O_NONBLOCK) != 0) {
         ::close(descriptor);

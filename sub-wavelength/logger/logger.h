@@ -10,7 +10,6 @@
 #include <cstdint>
 #include <ctime>
 #include <deque>
-#include <fstream>
 #include <mutex>
 #include <sstream>
 #include <streambuf>

@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "ErrorTable.h"
+#include "RegularFile.h"
 
 #if defined(_WIN32)
 #include <windows.h>
@@ -46,9 +47,7 @@ RegularFileReader::RegularFileReader(const std::filesystem::path& file) : mChunk
                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         throwCannotOpen();
-    BY_HANDLE_FILE_INFORMATION info;
-    if (GetFileType(handle) != FILE_TYPE_DISK || !GetFileInformationByHandle(handle, &info) ||
-        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    if (!isRegularFile(reinterpret_cast<std::intptr_t>(handle))) {
         CloseHandle(handle);
         throwCannotOpen();
     }
@@ -86,7 +85,7 @@ RegularFileReader::RegularFileReader(const std::filesystem::path& file) : mChunk
     const int descriptor = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (descriptor < 0)
         throwCannotOpen();
-    if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) {
+    if (!isRegularFile(descriptor)) {
         ::close(descriptor);
         throwCannotOpen();
     }
