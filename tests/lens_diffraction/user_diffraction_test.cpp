@@ -207,6 +207,38 @@ TEST_F(UserDiffraction, TotalInternalReflectionOutsideThePositionGridLeavesNoRay
     EXPECT_EQ(block[D::outCosine], 7.0);
 }
 
+TEST_F(UserDiffraction, DirectionsTheEngineTakesAsUnitAreServedAsTheUnitRay)
+{
+    // Glass to air at 40 degrees, reflected off the grid, with |d|^2 - 1 =
+    // 5e-10 and one ulp beyond unit z; -0 along the normal, transmitted, with
+    // a 45-degree field.
+    folder.place(std::string(QUELBRANT_DATA_DIR) + "/grating-2d-positions.json", "p.json");
+    const double s = std::sin(2 * pi / 9), c = std::cos(2 * pi / 9), k = std::sqrt(1 + 5e-10);
+    struct Case {
+        double given[3], unit[3];
+        int type;
+    };
+    const Case cases[] = {
+        {{s * k, 0, c * k}, {s, 0, c}, 1}, {{0, 0, 1 + 0x1p-52}, {0, 0, 1}, 1}, {{-0.0, 0, 1}, {0, 0, 1}, 0}};
+    auto run = [&](const double(&direction)[3], int type) {
+        DiffractionBlock b = rayAt(0.0);
+        folder.fill(b, type == 1 ? "p.json" : "g.json");
+        b.setRay(direction, lambdaUm, glass, 1.0);
+        b.setField({std::sqrt(0.5), 0.0, std::sqrt(0.5), 0.0, 0.0, 0.0});
+        b[D::position] = 1e3;
+        b[D::type] = type;
+        EXPECT_EQ(runUserDiffraction2D(b.data()), 0) << direction[2];
+        return b;
+    };
+    for (const Case& r : cases) {
+        DiffractionBlock given = run(r.given, r.type), unit = run(r.unit, r.type);
+        EXPECT_GT(given[D::outputPower], 0.0) << r.given[2];
+        for (std::size_t i : {D::outputPower, D::outCosine, D::outCosine + 1, D::outCosine + 2, D::outField,
+                              D::outField + 2, D::outField + 4})
+            EXPECT_NEAR(given[i], unit[i], 1e-6) << r.given[2] << " at " << i;
+    }
+}
+
 TEST_F(UserDiffraction, OddButHarmlessInputStillTraces)
 {
     // A huge parameter count: only the 14 parameters that mean anything are
@@ -226,6 +258,17 @@ TEST_F(UserDiffraction, OddButHarmlessInputStillTraces)
     dark.setField({0, 0, 0, 0, 0, 0});
     EXPECT_EQ(runUserDiffraction2D(dark.data()), 0);
     EXPECT_EQ(dark[D::outputPower], 0.0);
+    // A stochastic surface sends no ray for it, on the grid or off it.
+    folder.place(std::string(QUELBRANT_DATA_DIR) + "/grating-2d-positions.json", "p.json");
+    for (double x : {0.0, 1e3}) {
+        DiffractionBlock darkStochastic = rayAt(0.0, {1.0});
+        folder.fill(darkStochastic, "p.json");
+        darkStochastic.setField({0, 0, 0, 0, 0, 0});
+        darkStochastic[D::position] = x;
+        EXPECT_EQ(runUserDiffraction2D(darkStochastic.data()), 0);
+        EXPECT_EQ(darkStochastic[D::outputPower], 0.0) << x;
+        EXPECT_EQ(darkStochastic[D::outCosine + 2], 0.0) << x;
+    }
 
     // A type that asks for neither family: no outgoing ray.
     DiffractionBlock neither = rayAt(0.0);

@@ -140,6 +140,7 @@ void CachedSurface::interaction(double* d) const
         rotateDegrees(dir[0], dir[1], rotationDegrees);
         rotateDegrees(field[0], field[1], rotationDegrees);
     }
+    prepareIncidentDirection(dir);
     double x = d[D::position];
     double y = d[D::position + 1];
     if (rotated)
@@ -168,8 +169,12 @@ void CachedSurface::interaction(double* d) const
                                                 parameterIfGiven(d, n, 10), parameterIfGiven(d, n, 12)};
     const bool includeReflection = stochastic || request->type == 1;
     const bool includeTransmission = stochastic || request->type == 0;
-    if (surface->Interaction_V2(&record, orders, includeReflection, includeTransmission, interactionParams) == 0 ||
-        !isOutgoingDirection(dir.data())) {
+    const int result =
+        surface->Interaction_V2(&record, orders, includeReflection, includeTransmission, interactionParams);
+    // A stochastic surface passes the incident power on, so a ray that the
+    // plain interface sends on without energy (no field, or no answer off the
+    // characterised region) is no ray, as the orders give none for no field.
+    if (result == 0 || (stochastic && !(record.energy > 0.0)) || !isOutgoingDirection(dir.data())) {
         d[D::outputPower] = 0.0;
         LogDebug("Taldo interaction() Zero output 2.");
         return;

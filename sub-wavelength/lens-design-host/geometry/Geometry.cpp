@@ -120,4 +120,11 @@ bool makeUnit(std::array<double, 3>& v)
     return true;
 }
 
+void prepareIncidentDirection(std::array<double, 3>& v)
+{
+    for (double& component : v)
+        component += 0.0;  // -0 + 0 is +0; every other value stays as it is
+    makeUnit(v);
+}
+
 }  // namespace quelbrant

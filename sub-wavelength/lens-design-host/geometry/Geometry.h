@@ -36,6 +36,14 @@ bool scaleForNorm(std::array<double, 3>& v);
 // of unit length to rounding is left bit for bit as it is.
 bool makeUnit(std::array<double, 3>& v);
 
+// The incident direction as the lens-design entries hand it to the
+// interaction: of unit length (as makeUnit), so that a reflected ray keeps
+// the length isOutgoingDirection looks for, and with +0 for -0: the field is
+// split into s and p about the ray's azimuth, and an order leaving along the
+// normal is built with +0, where atan2(0, -0) = pi would turn s and p over.
+// A zero or non-finite vector is left for the interaction to refuse.
+void prepareIncidentDirection(std::array<double, 3>& v);
+
 // True when the direction an interaction wrote back is of unit length. It is
 // not only where no ray leaves although the interaction counts one: total
 // internal reflection where only the transmitted ray was asked for outside

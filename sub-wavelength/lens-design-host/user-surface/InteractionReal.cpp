@@ -175,7 +175,8 @@ void interactionReal(GratingSurface& surface, HostRay& ray)
     const Field3 hostE = ray.E();
     double direction[3];
     {
-        const Vector3 local = frame.toLocal(d);
+        Vector3 local = frame.toLocal(d);
+        prepareIncidentDirection(local);
         direction[0] = local[0];
         direction[1] = local[1];
         direction[2] = local[2];

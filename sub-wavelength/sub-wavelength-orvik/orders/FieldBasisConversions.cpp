@@ -42,7 +42,10 @@ void convertSPtoXYZ(const std::complex<double>& Es, const std::complex<double>& 
 {
     const std::complex<double> x = sinPhi * Es + (cosPhi * cosTheta) * Ep;
     const std::complex<double> y = (-cosPhi) * Es + (sinPhi * cosTheta) * Ep;
-    const std::complex<double> z = -std::sqrt(1 - cosTheta * cosTheta) * Ep;
+    // A cosine a rounding beyond +-1 (a unit vector turned into another
+    // frame) is +-1: sin theta is 0, not the square root of a negative.
+    const double sinSquared = 1 - cosTheta * cosTheta;
+    const std::complex<double> z = -std::sqrt(sinSquared > 0.0 ? sinSquared : 0.0) * Ep;
     Ex = x;
     Ey = y;
     Ez = z;

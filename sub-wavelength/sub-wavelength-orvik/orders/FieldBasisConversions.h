@@ -30,7 +30,8 @@ void convertSPtoXY(std::complex<double>& SinXout, std::complex<double>& PinYout,
 void convertXYtoSP(std::complex<double>& XinSout, std::complex<double>& YinPout, double ux, double uy,
                    double uz);
 
-// Cartesian field of Es*s + Ep*p. cosTheta must lie in [-1, 1].
+// Cartesian field of Es*s + Ep*p. A cosTheta beyond [-1, 1] by rounding
+// counts as +-1.
 void convertSPtoXYZ(const std::complex<double>& Es, const std::complex<double>& Ep, std::complex<double>& Ex,
                     std::complex<double>& Ey, std::complex<double>& Ez, double cosTheta, double cosPhi,
                     double sinPhi);
