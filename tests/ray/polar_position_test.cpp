@@ -18,16 +18,17 @@ constexpr double Period = 2e-6;
 
 // Lossless radial grating: everything goes into the transmitted (+1, 0)
 // order, whose lattice vector points away from the centre.
-std::string radialGratingFile()
+std::string radialGratingFile(const std::vector<double>& polDegrees = {-180.0, 180.0})
 {
     SyntheticGrating g;
     g.positionKind = "RAD_POL";
-    g.first = {0.0, 0.01};       // metres
-    g.second = {-180.0, 180.0};  // degrees
-    g.indexMapRows = {{1, 2}, {3, 4}};
-    const double K = 2 * Pi / Period;
-    g.K1PerPosition = {{K, 0.0}, {K, 0.0}, {K, 0.0}, {K, 0.0}};
-    g.K2PerPosition = {{0.0, 0.0}, {0.0, 0.0}, {0.0, 0.0}, {0.0, 0.0}};
+    g.first = {0.0, 0.01};  // metres
+    g.second = polDegrees;
+    for (int row = 0; row < static_cast<int>(polDegrees.size()); ++row) {
+        g.indexMapRows.push_back({2 * row + 1, 2 * row + 2});
+        g.K1PerPosition.insert(g.K1PerPosition.end(), 2, {2 * Pi / Period, 0.0});
+        g.K2PerPosition.insert(g.K2PerPosition.end(), 2, {0.0, 0.0});
+    }
     g.ordersT = {{-1, 0}, {0, 0}, {1, 0}};
     g.lossless[0] = g.lossless[1] = true;
     g.value = [](int, bool transmitted, size_t, size_t, size_t, size_t, size_t k, size_t o, size_t i) {
@@ -85,6 +86,25 @@ TEST_F(PolarPositions, RayWithoutOutgoingOrderKeepsTheHostsDirection)
         EXPECT_TRUE(sameRecord(ray, before)) << alphaDeg;
         EXPECT_EQ(trace(*surface, ray, {}, true, false), 0);
         EXPECT_TRUE(sameRecord(ray, before)) << alphaDeg;
+    }
+}
+
+TEST(PolarPositionRange, HitAngleIsTurnedIntoThePolRangeWhereThatPutsItInside)
+{
+    struct Case {
+        double pol[3], x, y;
+        int result;  // 6 served, 1 refracted
+    };
+    const Case cases[] = {{{0, 180, 360}, 0.0, -3.0, 6},
+                          {{0, 180, 360}, 2.0, -2.0, 6},
+                          {{0, 90, 180}, -3.0, -0.0, 6},
+                          {{0, 90, 180}, -3.0, 0.0, 6},
+                          {{0, 90, 180}, 0.0, -3.0, 1}};
+    for (const Case& c : cases) {
+        const auto surface = loadFile(radialGratingFile({c.pol, c.pol + 3}));
+        TestRay ray;
+        ray.polar(0.0, 0.0, false).media(Air, Glass).wavelength(550.0).at(c.x, c.y);
+        EXPECT_EQ(trace(*surface, ray, {}, false, true), c.result) << c.pol[2] << " " << c.x << " " << c.y;
     }
 }
 

@@ -115,6 +115,8 @@ TEST_F(PositionData, HoleAndOutsideFallBackToFresnelRefraction)
         {0.0, -3.5, true},   // beyond pos_y
         {1.0, -2.0, false},  // the other half of that cell
         {2.0, 0.0, false},   // on the cell's diagonal
+        {0.2, 2.7, false},   // on it too, where the areas round the other way
+        {0.9, 1.65, false},  // likewise
         {4.0, -3.0, false},  // last pos_x value: inside
     };
     for (const Case& c : cases) {
@@ -133,6 +135,19 @@ TEST_F(PositionData, HoleAndOutsideFallBackToFresnelRefraction)
         EXPECT_TRUE(sameRecord(ray, fresnel)) << c.x << " " << c.y;
         // Snell: the in-plane direction shrinks by n_air / n_glass.
         EXPECT_NEAR(ray.direction[0], std::sin(20.0 * Pi / 180) * std::cos(Pi / 6) / Glass, 1e-12);
+    }
+}
+
+TEST(PositionGridEdge, HitPointOnTheLastNodeThroughTheUnitChangeIsServed)
+{
+    std::ifstream in(std::string(QUELBRANT_DATA_DIR) + "/grating-2d-positions.json");
+    nlohmann::json doc = nlohmann::json::parse(in);
+    doc["spatial_variation_or_parameter_scan"]["pos_x"]["_data"] = {-0.004, 0.0, 0.0013};  // 1.3e-3 rounds up
+    const auto surface = loadFile(writeTemporaryFile("short-x.json", doc));
+    for (double x : {1.3, 1.2999999999}) {
+        TestRay ray;
+        ray.polar(0.0, 0.0, false).media(Air, Glass).wavelength(450.0).at(x, -3.0);
+        EXPECT_EQ(trace(*surface, ray, {1, 0}, false, true), 6) << x;
     }
 }
 

@@ -1,5 +1,6 @@
 #include "interpolation/PositionCorners.h"
 
+#include <cfloat>
 #include <cmath>
 #include <cstddef>
 #include <stdexcept>
@@ -75,9 +76,17 @@ bool locatePositionCorners(const NdArrayInt& indexMap, const std::vector<double>
         // Inside the missing corner's half cell the two triangles from the
         // point to the corner's edges add up to less than that half cell;
         // on the diagonal they fill it exactly, beyond it they exceed it.
-        const double halfCell =
-            0.5 * std::fabs(X[bx.node[1]] - X[bx.node[0]]) * std::fabs(Y[by.node[1]] - Y[by.node[0]]);
-        if (halfCell > triangleArea(v[0], v[1]) + triangleArea(v[0], v[2])) {
+        // A point on the diagonal is served: the half cell must exceed the
+        // triangles by more than the rounding of the areas and of the
+        // point's coordinates (a hit point's unit change, relative to their
+        // size) can account for.
+        const double dx = std::fabs(X[bx.node[1]] - X[bx.node[0]]);
+        const double dy = std::fabs(Y[by.node[1]] - Y[by.node[0]]);
+        const double halfCell = 0.5 * dx * dy;
+        const double rounding = 4.0 * DBL_EPSILON *
+                                (halfCell + dy * (std::fabs(X0) + std::fabs(X[bx.node[CornerXSide[t]]])) +
+                                 dx * (std::fabs(Y0) + std::fabs(Y[by.node[CornerYSide[t]]])));
+        if (halfCell - rounding > triangleArea(v[0], v[1]) + triangleArea(v[0], v[2])) {
             LogDebug("InterpGrating() - Not in grating area (3). Go refraction.");
             LogDebug("InterpGrating() - XOrRadOrPar10, XOrRadOrPar1[px[0]], XOrRadOrPar1[px[1]]: ", X0, ", ",
                      X[bx.node[0]], ", ", X[bx.node[1]]);

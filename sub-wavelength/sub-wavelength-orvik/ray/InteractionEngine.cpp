@@ -165,7 +165,12 @@ void RayInteraction::chooseSide()
 bool RayInteraction::locateOnPositionGrid()
 {
     const GratingSurface::PositionDefinition definition = Access::mPositionDef(s);
-    if (!hitPointOnPositionGrid(definition, mRay.x, mRay.y, mPosition)) {
+    const std::vector<double>& firstAxis = Access::mXOrRadOrPar1(s);
+    const std::vector<double>& secondAxis = Access::mYOrPolOrPar2(s);
+    if (hitPointOnPositionGrid(definition, mRay.x, mRay.y, mPosition)) {
+        if (!placeHitPointOnPositionGrid(definition, firstAxis, secondAxis, mPosition))
+            return false;
+    } else {
         if (!mHostMode)
             throw addErrorMessage("This JSON file uses paramter scan, which is not supported by Orvik.",
                                   false);
@@ -173,9 +178,9 @@ bool RayInteraction::locateOnPositionGrid()
         if (!fault.empty())
             throw addErrorMessage(fault, false);
         mPosition = mHost.scan;
+        if (isOutsidePositionGrid(firstAxis, secondAxis, mPosition))
+            return false;
     }
-    if (isOutsidePositionGrid(Access::mXOrRadOrPar1(s), Access::mYOrPolOrPar2(s), mPosition))
-        return false;
     if (definition == GratingSurface::RAD_POL) {
         rotateRay(mRay.direction, mPosition.second);
         mRotated = true;

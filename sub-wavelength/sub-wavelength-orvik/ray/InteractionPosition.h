@@ -23,9 +23,17 @@ struct GridPosition {
 bool hitPointOnPositionGrid(GratingSurface::PositionDefinition definition, double xMm, double yMm,
                             GridPosition& position);
 
-// True when the point lies beyond the first or last value of an axis that
-// has more than one value (an axis of one value never rejects; a point on
-// an end value is inside).
+// For a hit point (XY or RAD_POL) from hitPointOnPositionGrid: true when it
+// lies on the grid. A point beyond an axis end by no more than the rounding
+// its coordinates carry lies on that end; a polar angle outside the pos_pol
+// range is first moved there by whole turns where that puts it inside.
+bool placeHitPointOnPositionGrid(GratingSurface::PositionDefinition definition,
+                                 const std::vector<double>& firstAxis, const std::vector<double>& secondAxis,
+                                 GridPosition& position);
+
+// For scan parameters, which carry no unit change: true when the point lies
+// beyond the first or last value of an axis that has more than one value (an
+// axis of one value never rejects; a point on an end value is inside).
 bool isOutsidePositionGrid(const std::vector<double>& firstAxis, const std::vector<double>& secondAxis,
                            const GridPosition& position);
 
