@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <filesystem>
 #include <limits>
 #include <string>
 #include <vector>
@@ -265,6 +266,23 @@ TEST_F(UserDiffraction, MissingFileFailsOnEveryCall)
     EXPECT_EQ(runUserDiffraction2D(block.data()), 0);
 }
 
+TEST_F(UserDiffraction, EmptyFolderOpensNothing)
+{
+    // "\" + name: the drive's root on Windows; elsewhere a working-folder file.
+#if !defined(_WIN32)
+    std::filesystem::copy_file(std::string(QUELBRANT_DATA_DIR) + "/grating-1d.json", "\\rootless.json",
+                               std::filesystem::copy_options::overwrite_existing);
+#endif
+    DiffractionBlock block = rayAt(0.0);
+    block.setFile(u"", u"rootless.json");
+    const std::vector<double> before = block.doubles();
+    EXPECT_EQ(runUserDiffraction2D(block.data()), -1);
+    EXPECT_EQ(block.doubles(), before);
+#if !defined(_WIN32)
+    std::filesystem::remove("\\rootless.json");
+#endif
+}
+
 TEST(DiffractionNames, ParameterNamesAsTheHostsEditorAsksForThem)
 {
     struct Case {
@@ -310,7 +328,7 @@ TEST(DiffractionNames, FilePathJoinsFolderAndNameWithOneBackslash)
     const std::u16string longName(D::fileNameUnits, u'n');
     const std::u16string longFolder(D::directoryUnits, u'd');
     block.setFile(longFolder, longName);
-    const std::wstring path = getDiffractionFilePath(block.data());
+    const std::wstring path = getDiffractionFilePath(block.data()).value();
     EXPECT_EQ(path, std::wstring(D::directoryUnits, L'd') + L"\\" + std::wstring(D::fileNameUnits, L'n'));
 }
 

@@ -48,11 +48,13 @@ std::string getDiffractionParamName(int number, bool namesEnabled)
     return "";
 }
 
-std::wstring getDiffractionFilePath(const double* block)
+std::optional<std::wstring> getDiffractionFilePath(const double* block)
 {
     namespace conv = boost::locale::conv;
     const std::u16string directory =
         blockText(block, DiffractionData::directoryBytes, DiffractionData::directoryUnits);
+    if (directory.empty())
+        return std::nullopt;
     const std::u16string fileName = blockText(block, DiffractionData::fileNameBytes, DiffractionData::fileNameUnits);
     return conv::utf_to_utf<wchar_t>(directory, conv::skip) + L"\\" + conv::utf_to_utf<wchar_t>(fileName, conv::skip);
 }
