@@ -290,8 +290,10 @@ TEST_F(UserDiffraction, TextThatIsNotUtf16NamesNoOtherFile)
     // no file name holds it.
     ASSERT_EQ(runUserDiffraction2D(rayAt(0.0).data()), 0);
     const std::u16string dir = lenstest::utf16(folder.directory());
-    const std::u16string cases[][2] = {
-        {dir, u"g\xD800X.json"}, {dir, u"g\xDC00.json"}, {dir, u"g.json\xDBFF"}, {dir + u"\xDC00", u"g.json"}};
+    const std::u16string cases[][2] = {{dir, u"g\xD800X.json"},
+                                       {dir, u"g\xDC00.json"},
+                                       {dir, u"g.json\xDBFF"},
+                                       {dir + u"\xDC00", u"g.json"}};
     for (const auto& c : cases) {
         DiffractionBlock block = rayAt(0.0);
         block.setFile(c[0], c[1]);
@@ -299,8 +301,8 @@ TEST_F(UserDiffraction, TextThatIsNotUtf16NamesNoOtherFile)
         EXPECT_EQ(runUserDiffraction2D(block.data()), -1) << "case " << &c - cases;
         EXPECT_EQ(block.doubles(), before);
 #if defined(_WIN32)
-        EXPECT_EQ(getDiffractionFilePath(block.data()), std::wstring(c[0].begin(), c[0].end()) + L"\\" +
-                                                            std::wstring(c[1].begin(), c[1].end()));
+        EXPECT_EQ(getDiffractionFilePath(block.data()),
+                  std::wstring(c[0].begin(), c[0].end()) + L"\\" + std::wstring(c[1].begin(), c[1].end()));
 #endif
     }
 }

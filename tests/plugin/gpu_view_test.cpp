@@ -70,8 +70,9 @@ TEST(PluginGpuView, ReleasedInstanceIsRefusedWithTheRecordUntouched)
     Wrapper w;
     std::memset(&w, 0xA5, sizeof w);
     const int index = gpuWrapGratingSurface(w, released);
-    EXPECT_EQ(narrow(errorText(index)), "The GPU view was given an instance that is not a loaded surface "
-                                        "(released before, or never returned by LoadFile); nothing was read.");
+    EXPECT_EQ(narrow(errorText(index)),
+              "The GPU view was given an instance that is not a loaded surface "
+              "(released before, or never returned by LoadFile); nothing was read.");
     EXPECT_GE(index, 1);
     for (size_t i = 0; i < sizeof w; ++i)
         ASSERT_EQ(reinterpret_cast<const unsigned char*>(&w)[i], 0xA5) << "byte " << i;
