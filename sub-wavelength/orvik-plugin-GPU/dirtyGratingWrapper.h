@@ -64,7 +64,9 @@ struct dirtyGratingWrapper {
 };
 
 // Fills `wrapper` from the surface `instance` (from LoadFile) and returns 0;
-// a null instance returns -1 and leaves the record as it was.
+// a null instance returns -1, any other that is not a live surface (released
+// before, or never returned by LoadFile) an error index, and neither touches
+// the record.
 extern "C" QUELBRANT_EXPORT int gpuWrapGratingSurface(dirtyGratingWrapper& wrapper, void* instance);
 
 // {size(), data()} of a vector.

@@ -1,7 +1,10 @@
 #include <complex>
 
+#include "ErrorTable.h"
+#include "ExportGuards.h"
 #include "GratingSurface.h"
 #include "GratingSurfaceAccess.h"
+#include "LiveSurfaces.h"
 
 using quelbrant::GratingSurface;
 using quelbrant::GratingSurfaceAccess;
@@ -35,6 +38,16 @@ int gpuWrapGratingSurface(dirtyGratingWrapper& wrapper, void* instance)
 {
     if (instance == nullptr)
         return -1;
+    try {
+        // Views of a released surface would point into freed memory.
+        if (!quelbrant::isLiveSurface(instance))
+            return quelbrant::addErrorMessage(
+                "The GPU view was given an instance that is not a loaded surface (released before, or never "
+                "returned by LoadFile); nothing was read.",
+                false);
+    } catch (...) {
+        return quelbrant::registerCurrentException("GPU view failed");
+    }
     const GratingSurface& surface = *static_cast<const GratingSurface*>(instance);
     using Access = GratingSurfaceAccess;
 

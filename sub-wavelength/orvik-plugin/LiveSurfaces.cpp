@@ -36,4 +36,11 @@ bool removeLiveSurface(const void* instance)
     return set.instances.erase(instance) == 1;
 }
 
+bool isLiveSurface(const void* instance)
+{
+    LiveSet& set = liveSet();
+    std::lock_guard<std::mutex> lock(set.mutex);
+    return set.instances.count(instance) == 1;
+}
+
 }  // namespace quelbrant

@@ -1,9 +1,9 @@
 #pragma once
 
 // The surfaces LoadFile has handed out and Release has not yet destroyed.
-// Only loads and releases touch the set, under a lock of its own; a ray
-// never does, so tracing stays lock-free and a released instance must simply
-// not be traced any more.
+// Only loads, releases and the GPU view touch the set, under a lock of its
+// own; a ray never does, so tracing stays lock-free and a released instance
+// must simply not be traced any more.
 
 namespace quelbrant {
 
@@ -15,5 +15,9 @@ void addLiveSurface(const void* instance);
 // destroys it once; false for anything else (released before, or never
 // loaded here), which must not be freed.
 bool removeLiveSurface(const void* instance);
+
+// True while instance is a surface LoadFile handed out and Release has not
+// destroyed: only such a pointer may be read as a surface.
+bool isLiveSurface(const void* instance);
 
 }  // namespace quelbrant

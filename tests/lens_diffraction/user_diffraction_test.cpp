@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <filesystem>
 #include <limits>
 #include <string>
 #include <vector>
@@ -308,6 +309,47 @@ TEST_F(UserDiffraction, MissingFileFailsOnEveryCall)
     EXPECT_EQ(runUserDiffraction2D(block.data()), 0);
 }
 
+TEST_F(UserDiffraction, EmptyFolderOpensNothing)
+{
+    // "\" + name: the drive's root on Windows; elsewhere a working-folder file.
+#if !defined(_WIN32)
+    std::filesystem::copy_file(std::string(QUELBRANT_DATA_DIR) + "/grating-1d.json", "\\rootless.json",
+                               std::filesystem::copy_options::overwrite_existing);
+#endif
+    DiffractionBlock block = rayAt(0.0);
+    block.setFile(u"", u"rootless.json");
+    const std::vector<double> before = block.doubles();
+    EXPECT_EQ(runUserDiffraction2D(block.data()), -1);
+    EXPECT_EQ(block.doubles(), before);
+#if !defined(_WIN32)
+    std::filesystem::remove("\\rootless.json");
+#endif
+}
+
+TEST_F(UserDiffraction, TextThatIsNotUtf16NamesNoOtherFile)
+{
+    // Each differs from the cached g.json only by units a lenient decoder
+    // drops. Windows opens that exact name, which does not exist; elsewhere
+    // no file name holds it.
+    ASSERT_EQ(runUserDiffraction2D(rayAt(0.0).data()), 0);
+    const std::u16string dir = lenstest::utf16(folder.directory());
+    const std::u16string cases[][2] = {{dir, u"g\xD800X.json"},
+                                       {dir, u"g\xDC00.json"},
+                                       {dir, u"g.json\xDBFF"},
+                                       {dir + u"\xDC00", u"g.json"}};
+    for (const auto& c : cases) {
+        DiffractionBlock block = rayAt(0.0);
+        block.setFile(c[0], c[1]);
+        const std::vector<double> before = block.doubles();
+        EXPECT_EQ(runUserDiffraction2D(block.data()), -1) << "case " << &c - cases;
+        EXPECT_EQ(block.doubles(), before);
+#if defined(_WIN32)
+        EXPECT_EQ(getDiffractionFilePath(block.data()),
+                  std::wstring(c[0].begin(), c[0].end()) + L"\\" + std::wstring(c[1].begin(), c[1].end()));
+#endif
+    }
+}
+
 TEST(DiffractionNames, ParameterNamesAsTheHostsEditorAsksForThem)
 {
     struct Case {
@@ -353,7 +395,7 @@ TEST(DiffractionNames, FilePathJoinsFolderAndNameWithOneBackslash)
     const std::u16string longName(D::fileNameUnits, u'n');
     const std::u16string longFolder(D::directoryUnits, u'd');
     block.setFile(longFolder, longName);
-    const std::wstring path = getDiffractionFilePath(block.data());
+    const std::wstring path = getDiffractionFilePath(block.data()).value();
     EXPECT_EQ(path, std::wstring(D::directoryUnits, L'd') + L"\\" + std::wstring(D::fileNameUnits, L'n'));
 }
 

@@ -62,6 +62,22 @@ TEST(PluginGpuView, NullInstanceLeavesTheRecordAlone)
     EXPECT_EQ(std::memcmp(before, &w, sizeof w), 0);
 }
 
+TEST(PluginGpuView, ReleasedInstanceIsRefusedWithTheRecordUntouched)
+{
+    void* released = nullptr;
+    ASSERT_EQ(LoadFile(fixturePath("plugin-three-orders.json").c_str(), released), 0);
+    ASSERT_EQ(Release(released), 0);
+    Wrapper w;
+    std::memset(&w, 0xA5, sizeof w);
+    const int index = gpuWrapGratingSurface(w, released);
+    EXPECT_EQ(narrow(errorText(index)),
+              "The GPU view was given an instance that is not a loaded surface "
+              "(released before, or never returned by LoadFile); nothing was read.");
+    EXPECT_GE(index, 1);
+    for (size_t i = 0; i < sizeof w; ++i)
+        ASSERT_EQ(reinterpret_cast<const unsigned char*>(&w)[i], 0xA5) << "byte " << i;
+}
+
 TEST(PluginGpuView, VectorViewsCoverTheWholeVector)
 {
     const std::vector<double> d = {1.5, 2.5};

@@ -37,6 +37,23 @@ std::u16string blockText(const double* block, std::size_t byteOffset, std::size_
     return text;
 }
 
+// The block's text as the wide path the loader opens, naming exactly what
+// the host wrote: unchanged where wchar_t is UTF-16 (a Windows file name may
+// hold a lone surrogate); elsewhere decoded, nothing when it is not UTF-16.
+std::optional<std::wstring> widePathText(const std::u16string& text)
+{
+    namespace conv = boost::locale::conv;
+    if constexpr (sizeof(wchar_t) == sizeof(char16_t)) {
+        return std::wstring(text.begin(), text.end());
+    } else {
+        try {
+            return conv::utf_to_utf<wchar_t>(text, conv::stop);
+        } catch (const conv::conversion_error&) {
+            return std::nullopt;
+        }
+    }
+}
+
 }  // namespace
 
 std::string getDiffractionParamName(int number, bool namesEnabled)
@@ -48,13 +65,15 @@ std::string getDiffractionParamName(int number, bool namesEnabled)
     return "";
 }
 
-std::wstring getDiffractionFilePath(const double* block)
+std::optional<std::wstring> getDiffractionFilePath(const double* block)
 {
-    namespace conv = boost::locale::conv;
-    const std::u16string directory =
-        blockText(block, DiffractionData::directoryBytes, DiffractionData::directoryUnits);
-    const std::u16string fileName = blockText(block, DiffractionData::fileNameBytes, DiffractionData::fileNameUnits);
-    return conv::utf_to_utf<wchar_t>(directory, conv::skip) + L"\\" + conv::utf_to_utf<wchar_t>(fileName, conv::skip);
+    const std::optional<std::wstring> directory =
+        widePathText(blockText(block, DiffractionData::directoryBytes, DiffractionData::directoryUnits));
+    const std::optional<std::wstring> fileName =
+        widePathText(blockText(block, DiffractionData::fileNameBytes, DiffractionData::fileNameUnits));
+    if (!directory || directory->empty() || !fileName)
+        return std::nullopt;
+    return *directory + L"\\" + *fileName;
 }
 
 int runUserParamNames2D(char* data, const double* block)

@@ -3,6 +3,7 @@
 // Names of the diffraction entry's file field and parameters, for the
 // host's editor, and the path of its grating file.
 
+#include <optional>
 #include <string>
 
 namespace quelbrant {
@@ -11,8 +12,10 @@ namespace quelbrant {
 std::string getDiffractionParamName(int number, bool namesEnabled);
 
 // folder + one backslash + file name, each up to its first NUL or its full
-// length (265 and 65 UTF-16 units); invalid UTF-16 is skipped.
-std::wstring getDiffractionFilePath(const double* block);
+// length (265 and 65 UTF-16 units). Nothing when the folder is empty ("\" +
+// name would open the name at the drive's root), nor off Windows when either
+// is not valid UTF-16 (no file name there holds a lone surrogate).
+std::optional<std::wstring> getDiffractionFilePath(const double* block);
 
 // The host's parameter-name call: the number in data[0] (a signed byte), the
 // name written into data as 100 bytes, NUL-padded: 0; -1, nothing written,

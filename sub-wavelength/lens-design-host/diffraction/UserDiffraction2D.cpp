@@ -1,5 +1,7 @@
 #include <algorithm>
 #include <memory>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "cache/CacheKeys.h"
@@ -44,7 +46,15 @@ int runUserDiffraction2D(double* block)
     const std::vector<double> params(first, first + usedParamCount(*request));
     const std::size_t key = diffractionCacheKey(block, params);
     return diffractionSurfaceCache().lookupOrBuild(
-        key, [&] { return std::make_unique<CachedSurface>(getDiffractionFilePath(block), params); },
+        key,
+        [&] {
+            // A block that names no file to open fails the build as a missing
+            // file does: -1, nothing cached, the next call tries again.
+            const std::optional<std::wstring> path = getDiffractionFilePath(block);
+            if (!path)
+                throw -1;
+            return std::make_unique<CachedSurface>(*path, params);
+        },
         [&](const CachedSurface& entry) {
             entry.interaction(block);
             return 0;
