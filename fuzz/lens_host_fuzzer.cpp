@@ -8,7 +8,10 @@
 // -1 the block or both records are byte for byte as they were; on 0 every
 // double the call changed is finite, and a ray it sent on (a diffracted ray,
 // a paraxial or real ray of the user surface) leaves in a direction of unit
-// length.
+// length. And a second oracle: an incident direction the engine takes as unit
+// (|d|^2 - 1 within 1e-9), or one with a -0 component, is traced once more
+// as its exactly unit twin (UnitDirectionTwin.h), with the same random
+// draws; both must be served alike.
 //
 // The caches keep every surface until unload, so the values that make a
 // cache key (file, "Stochastic mode", "Test Mode", "Rotate", "Log") come
@@ -36,6 +39,7 @@
 #include "FuzzSupport.h"
 #include "FuzzedValues.h"
 #include "RandomGeneratorTesting.h"
+#include "UnitDirectionTwin.h"
 #include "diffraction/DiffractionData.h"
 #include "diffraction/DiffractionRequest.h"
 #include "logger.h"
@@ -135,7 +139,34 @@ void requireUnitDirection(double x, double y, double z, const char* what)
     }
 }
 
-void fuzzDiffraction(FuzzedDataProvider& input)
+HostRayOutcome diffractionOutcome(int result, const std::vector<double>& block)
+{
+    HostRayOutcome outcome;
+    outcome.result = result;
+    outcome.power = block[DiffractionData::outputPower];
+    std::copy_n(block.data() + DiffractionData::outCosine, 3, outcome.direction);
+    std::copy_n(block.data() + DiffractionData::outField, 6, outcome.field);
+    return outcome;
+}
+
+// The block as it was, traced again with the direction's twin; a
+// stochastic surface draws the same numbers as for the first call.
+void requireDiffractionSameAsTwin(const std::vector<double>& before, int result,
+                                  const std::vector<double>& after, std::uint64_t seed)
+{
+    double twinDirection[3];
+    const double* direction = before.data() + DiffractionData::cosine;
+    if (!exactlyUnitTwin(direction, before.data() + DiffractionData::field, twinDirection))
+        return;
+    std::vector<double> twin = before;
+    std::copy_n(twinDirection, 3, twin.data() + DiffractionData::cosine);
+    seedCallingThreadGenerator(seed);
+    const int twinResult = quelbrant::runUserDiffraction2D(twin.data());
+    requireSameAsTwin("UserDiffraction2D", direction, twinDirection, diffractionOutcome(result, after),
+                      diffractionOutcome(twinResult, twin));
+}
+
+void fuzzDiffraction(FuzzedDataProvider& input, std::uint64_t seed)
 {
     std::vector<double> block(DiffractionData::minimumDoubles, 0.0);
     // The ray's doubles (indices 1 to 99) arbitrary, one by one as a mask
@@ -185,9 +216,48 @@ void fuzzDiffraction(FuzzedDataProvider& input)
     const double* out = block.data() + DiffractionData::outCosine;
     if (result == 0 && std::memcmp(out, before.data() + DiffractionData::outCosine, 3 * sizeof(double)) != 0)
         requireUnitDirection(out[0], out[1], out[2], "UserDiffraction2D");
+    requireDiffractionSameAsTwin(before, result, block, seed);
 }
 
-void fuzzUserSurface(FuzzedDataProvider& input)
+// A real ray carries its power in the amplitude of its field; without a
+// field from the host the trace starts from S = P = 1.
+HostRayOutcome realRayOutcome(int result, const UserSurfaceOutput& out, const UserSurfaceInput& in,
+                              const double* incidentField)
+{
+    const double incidentPower = fieldPower(incidentField);
+    HostRayOutcome outcome;
+    outcome.result = result;
+    outcome.power = fieldPower(in.E) / (incidentPower != 0.0 ? incidentPower : 2.0);
+    outcome.direction[0] = out.l;
+    outcome.direction[1] = out.m;
+    outcome.direction[2] = out.n;
+    std::copy_n(in.E, 6, outcome.field);
+    return outcome;
+}
+
+// A real ray (request 5) traced again from the records as they were, with
+// the twin of the host's direction.
+void requireRealRaySameAsTwin(const UserSurfaceOutput& outBefore, const UserSurfaceInput& inBefore,
+                              int result, const UserSurfaceOutput& out, const UserSurfaceInput& in,
+                              std::uint64_t seed)
+{
+    const double direction[3] = {outBefore.l, outBefore.m, outBefore.n};
+    double twinDirection[3];
+    if (inBefore.type != 5 || !exactlyUnitTwin(direction, inBefore.E, twinDirection))
+        return;
+    UserSurfaceOutput twinOut = outBefore;
+    UserSurfaceInput twinIn = inBefore;
+    twinOut.l = twinDirection[0];
+    twinOut.m = twinDirection[1];
+    twinOut.n = twinDirection[2];
+    seedCallingThreadGenerator(seed);
+    const int twinResult = quelbrant::runUserDefinedSurface5(&twinOut, &twinIn, dataRoot);
+    requireSameAsTwin("UserDefinedSurface5 request 5", direction, twinDirection,
+                      realRayOutcome(result, out, in, inBefore.E),
+                      realRayOutcome(twinResult, twinOut, twinIn, inBefore.E));
+}
+
+void fuzzUserSurface(FuzzedDataProvider& input, std::uint64_t seed)
 {
     UserSurfaceOutput out{};
     UserSurfaceInput in{};
@@ -236,6 +306,7 @@ void fuzzUserSurface(FuzzedDataProvider& input)
         if (inBefore.type == 5 || (inBefore.type == 4 && outBefore.n != 0.0))
             requireUnitDirection(out.l, out.m, out.n, "UserDefinedSurface5");
     }
+    requireRealRaySameAsTwin(outBefore, inBefore, result, out, in, seed);
 }
 
 }  // namespace
@@ -254,11 +325,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     resetErrorTable();
     FuzzedDataProvider input(data, size);
-    seedCallingThreadGenerator(input.ConsumeIntegral<std::uint64_t>());
+    const std::uint64_t seed = input.ConsumeIntegral<std::uint64_t>();
+    seedCallingThreadGenerator(seed);
     if (input.ConsumeBool())
-        fuzzDiffraction(input);
+        fuzzDiffraction(input, seed);
     else
-        fuzzUserSurface(input);
+        fuzzUserSurface(input, seed);
     // A "Log" no int holds switches the process-wide log on; the next input
     // starts quiet again.
     getLogger().setEnabled(false);

@@ -19,6 +19,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
 #include "ErrorTable.h"
@@ -118,6 +119,19 @@ void load(const std::wstring& path, bool hostMode)
 }
 
 }  // namespace
+
+// The input file goes when the process ends (every process of -jobs and
+// -fork has its own); the path is made first, so that it outlives the
+// handler.
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+    (void)inputPath();
+    std::atexit([] {
+        std::error_code ignored;
+        std::filesystem::remove(inputPath(), ignored);
+    });
+    return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
