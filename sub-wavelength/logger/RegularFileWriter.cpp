@@ -22,6 +22,16 @@ namespace {
 constexpr std::size_t TranslatedBytes = std::size_t{1} << 16;
 #endif
 
+// The calling thread's last error as the system numbers it.
+std::error_code lastSystemError()
+{
+#if defined(_WIN32)
+    return std::error_code(static_cast<int>(GetLastError()), std::system_category());
+#else
+    return std::error_code(errno, std::system_category());
+#endif
+}
+
 }  // namespace
 
 RegularFileWriter::~RegularFileWriter()
@@ -37,13 +47,14 @@ bool RegularFileWriter::isOpen() const
 bool RegularFileWriter::open(const std::filesystem::path& file, Mode mode, std::size_t bufferBytes)
 {
     close();
+    mNoRegularFile = false;
     try {
         mBuffer.assign(bufferBytes, '\0');
 #if defined(_WIN32)
         mTranslated.resize(TranslatedBytes);
 #endif
     } catch (const std::bad_alloc&) {
-        return false;
+        return failOpen(file, std::make_error_code(std::errc::not_enough_memory));
     }
 #if defined(_WIN32)
     // A pipe's client end opens at once or fails, so nothing waits before the
@@ -51,11 +62,12 @@ bool RegularFileWriter::open(const std::filesystem::path& file, Mode mode, std::
     const HANDLE handle = CreateFileW(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                       nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
-        return false;
+        return failOpen(file, lastSystemError());
     if (!isRegularFile(reinterpret_cast<std::intptr_t>(handle)) ||
         (mode == Mode::truncate && !SetEndOfFile(handle))) {
+        const std::error_code error = lastSystemError();
         CloseHandle(handle);
-        return false;
+        return failOpen(file, error);
     }
     mAppends = mode == Mode::append;
     mFile = reinterpret_cast<std::intptr_t>(handle);
@@ -66,17 +78,36 @@ bool RegularFileWriter::open(const std::filesystem::path& file, Mode mode, std::
         O_WRONLY | O_CREAT | O_NOCTTY | O_CLOEXEC | O_NONBLOCK | (mode == Mode::append ? O_APPEND : 0);
     const int descriptor = ::open(file.c_str(), flags, 0666);
     if (descriptor < 0)
-        return false;
+        return failOpen(file, lastSystemError());
     if (!isRegularFile(descriptor) ||
         (mode == Mode::truncate && ::ftruncate(descriptor, 0) != 0) ||
         ::fcntl(descriptor, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        const std::error_code error = lastSystemError();
         ::close(descriptor);
-        return false;
+        return failOpen(file, error);
     }
     mFile = descriptor;
 #endif
     setp(mBuffer.data(), mBuffer.data() + mBuffer.size());
     return true;
+}
+
+bool RegularFileWriter::failOpen(const std::filesystem::path& file, std::error_code error)
+{
+    // A folder, or a pipe without a reader, fails to open with an error of
+    // its own (Linux "Is a directory", "No such device or address"; Windows
+    // "Access denied"); a device opens.
+    std::error_code ignored;
+    const std::filesystem::file_status status = std::filesystem::status(file, ignored);
+    mNoRegularFile = std::filesystem::exists(status) && !std::filesystem::is_regular_file(status);
+    mFailure = error;
+    return false;
+}
+
+std::string RegularFileWriter::failureReason() const
+{
+    // Windows errors the C library has a name for read as it writes them.
+    return mNoRegularFile ? "Not a regular file" : mFailure.default_error_condition().message();
 }
 
 bool RegularFileWriter::openNarrow(const std::string& file, Mode mode, std::size_t bufferBytes)
@@ -181,13 +212,17 @@ std::size_t RegularFileWriter::writeBytes(const char* bytes, std::size_t size)
     const HANDLE handle = reinterpret_cast<HANDLE>(mFile);
     // Appending as the C library does: from the end as it is at each write,
     // so another writer of the same file keeps its lines.
-    if (mAppends && !SetFilePointerEx(handle, LARGE_INTEGER{}, nullptr, FILE_END))
+    if (mAppends && !SetFilePointerEx(handle, LARGE_INTEGER{}, nullptr, FILE_END)) {
+        mFailure = lastSystemError();
         return 0;
+    }
     while (done < size) {
         DWORD written = 0;
         if (!WriteFile(handle, bytes + done, static_cast<DWORD>(size - done), &written, nullptr) ||
-            written == 0)
+            written == 0) {
+            mFailure = lastSystemError();
             break;
+        }
         done += written;
     }
 #else
@@ -197,8 +232,10 @@ std::size_t RegularFileWriter::writeBytes(const char* bytes, std::size_t size)
         const ssize_t written = ::write(static_cast<int>(mFile), bytes + done, size - done);
         if (written < 0 && errno == EINTR)
             continue;
-        if (written <= 0)
+        if (written <= 0) {
+            mFailure = lastSystemError();
             break;
+        }
         done += static_cast<std::size_t>(written);
     }
 #endif

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <streambuf>
 #include <string>
+#include <system_error>
 #include <vector>
 
 namespace quelbrant {
@@ -38,6 +39,9 @@ public:
     // Writes what the buffer holds and closes: false when some of it could
     // not be written.
     bool close();
+    // Why the last open or write failed, as the system says it ("Permission
+    // denied", "No such file or directory"), or "Not a regular file".
+    std::string failureReason() const;
 
 protected:
     int_type overflow(int_type c) override;
@@ -49,7 +53,13 @@ private:
     std::size_t writeText(const char* text, std::size_t size);
     std::size_t writeBytes(const char* bytes, std::size_t size);
 
+    // False, with the failure kept for failureReason: a name that is no
+    // regular file fails as such, whatever error its opening gave.
+    bool failOpen(const std::filesystem::path& file, std::error_code error);
+
     std::intptr_t mFile = -1;  // the Windows handle, elsewhere the descriptor
+    std::error_code mFailure;  // what the system said of the last failure
+    bool mNoRegularFile = false;  // the last failure: a name that is no regular file
     std::vector<char> mBuffer;
 #if defined(_WIN32)
     bool mAppends = false;
