@@ -2,11 +2,13 @@
 
 #include <cerrno>
 #include <new>
+#include <string_view>
 
 #if defined(_WIN32)
 #include <windows.h>
 #else
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -48,6 +50,10 @@ bool RegularFileWriter::open(const std::filesystem::path& file, Mode mode, std::
 {
     close();
     mNoRegularFile = false;
+    mUnfinishedLineBytes = 0;
+#if defined(_WIN32)
+    mEndsInCarriageReturn = false;
+#endif
     try {
         mBuffer.assign(bufferBytes, '\0');
 #if defined(_WIN32)
@@ -179,21 +185,26 @@ int RegularFileWriter::sync()
 std::size_t RegularFileWriter::writeText(const char* text, std::size_t size)
 {
 #if defined(_WIN32)
-    // As the C library's text mode writes it: each line feed as CR LF.
+    // As the C library's text mode writes it: each line feed as CR LF. A
+    // write cut between the two leaves the file ending in the CR, and the
+    // line feed that comes again after it needs its LF alone.
+    const bool carriageReturnOut = mEndsInCarriageReturn;
+    const auto bytesOf = [&](std::size_t i) -> std::size_t {
+        return text[i] == '\n' && !(i == 0 && carriageReturnOut) ? 2 : 1;
+    };
     std::size_t done = 0;
     while (done < size) {
         std::size_t taken = 0;
         std::size_t bytes = 0;
         while (done + taken < size && bytes + 2 <= mTranslated.size()) {
-            const char c = text[done + taken++];
-            if (c == '\n')
+            if (bytesOf(done + taken) == 2)
                 mTranslated[bytes++] = '\r';
-            mTranslated[bytes++] = c;
+            mTranslated[bytes++] = text[done + taken++];
         }
         const std::size_t written = writeBytes(mTranslated.data(), bytes);
         if (written < bytes) {
             // The characters all of whose bytes got out.
-            for (std::size_t out = 0; (out += text[done] == '\n' ? 2 : 1) <= written;)
+            for (std::size_t out = 0; (out += bytesOf(done)) <= written;)
                 ++done;
             return done;
         }
@@ -239,7 +250,43 @@ std::size_t RegularFileWriter::writeBytes(const char* bytes, std::size_t size)
         done += static_cast<std::size_t>(written);
     }
 #endif
+    // The bytes of the file's last line so far, for dropUnfinishedLine.
+    const std::size_t lineFeed = std::string_view(bytes, done).rfind('\n');
+    mUnfinishedLineBytes =
+        lineFeed == std::string_view::npos ? mUnfinishedLineBytes + done : done - lineFeed - 1;
+#if defined(_WIN32)
+    if (done > 0)
+        mEndsInCarriageReturn = bytes[done - 1] == '\r';
+#endif
     return done;
+}
+
+// Only while the file still ends where this writer's last write left it:
+// lines another writer appended since stay.
+void RegularFileWriter::dropUnfinishedLine()
+{
+    if (!isOpen() || mUnfinishedLineBytes == 0)
+        return;
+#if defined(_WIN32)
+    const HANDLE handle = reinterpret_cast<HANDLE>(mFile);
+    LARGE_INTEGER end{};
+    LARGE_INTEGER fileSize{};
+    if (!SetFilePointerEx(handle, LARGE_INTEGER{}, &end, FILE_CURRENT) || !GetFileSizeEx(handle, &fileSize) ||
+        fileSize.QuadPart != end.QuadPart)
+        return;
+    end.QuadPart -= static_cast<LONGLONG>(mUnfinishedLineBytes);
+    if (!SetFilePointerEx(handle, end, nullptr, FILE_BEGIN) || !SetEndOfFile(handle))
+        return;
+    mEndsInCarriageReturn = false;
+#else
+    const int descriptor = static_cast<int>(mFile);
+    const off_t end = ::lseek(descriptor, 0, SEEK_CUR);
+    struct stat status;
+    if (end < 0 || ::fstat(descriptor, &status) != 0 || status.st_size != end ||
+        ::ftruncate(descriptor, end - static_cast<off_t>(mUnfinishedLineBytes)) != 0)
+        return;
+#endif
+    mUnfinishedLineBytes = 0;
 }
 
 }  // namespace quelbrant

@@ -39,6 +39,10 @@ public:
     // Writes what the buffer holds and closes: false when some of it could
     // not be written.
     bool close();
+    // Cuts the file back to the end of its last whole line where this
+    // writer's last write left a line unfinished: a log whose line the disk
+    // cut and that cannot be finished ends in whole lines.
+    void dropUnfinishedLine();
     // Why the last open or write failed, as the system says it ("Permission
     // denied", "No such file or directory"), or "Not a regular file".
     std::string failureReason() const;
@@ -57,13 +61,15 @@ private:
     // regular file fails as such, whatever error its opening gave.
     bool failOpen(const std::filesystem::path& file, std::error_code error);
 
-    std::intptr_t mFile = -1;  // the Windows handle, elsewhere the descriptor
-    std::error_code mFailure;  // what the system said of the last failure
-    bool mNoRegularFile = false;  // the last failure: a name that is no regular file
+    std::intptr_t mFile = -1;              // the Windows handle, elsewhere the descriptor
+    std::error_code mFailure;              // what the system said of the last failure
+    bool mNoRegularFile = false;           // the last failure: a name that is no regular file
+    std::size_t mUnfinishedLineBytes = 0;  // written after the last line feed
     std::vector<char> mBuffer;
 #if defined(_WIN32)
     bool mAppends = false;
-    std::vector<char> mTranslated;  // text with its CR LF line ends
+    bool mEndsInCarriageReturn = false;  // the last byte written
+    std::vector<char> mTranslated;       // text with its CR LF line ends
 #endif
 };
 
