@@ -112,7 +112,9 @@ bool RegularFileWriter::failOpen(const std::filesystem::path& file, std::error_c
 
 std::string RegularFileWriter::failureReason() const
 {
-    // Windows errors the C library has a name for read as it writes them.
+    // A Windows error the C library has a counterpart of (access denied,
+    // path not found, disk full) reads in the C library's words, as on
+    // Linux; any other in the system's own message.
     return mNoRegularFile ? "Not a regular file" : mFailure.default_error_condition().message();
 }
 

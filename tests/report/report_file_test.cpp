@@ -281,6 +281,10 @@ TEST(VerificationReportFile, ReportThatCannotBeWrittenSaysWhy)
         // Root would write the read-only file all the same.
         const bool root = geteuid() == 0;
         ASSERT_TRUE(!root || seteuid(65534) == 0);
+#else
+        // So does Wine run by root.
+        if (std::string(reason) == "Permission denied" && std::ofstream(readOnly, std::ios::app))
+            continue;
 #endif
         EXPECT_FALSE(surface->export_verify_data(dir.wide(name), failure));
 #if !defined(_WIN32)
