@@ -2,11 +2,13 @@
 
 #include <cerrno>
 #include <new>
+#include <string_view>
 
 #if defined(_WIN32)
 #include <windows.h>
 #else
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -21,6 +23,16 @@ namespace {
 // half of it goes out in one piece.
 constexpr std::size_t TranslatedBytes = std::size_t{1} << 16;
 #endif
+
+// The calling thread's last error as the system numbers it.
+std::error_code lastSystemError()
+{
+#if defined(_WIN32)
+    return std::error_code(static_cast<int>(GetLastError()), std::system_category());
+#else
+    return std::error_code(errno, std::system_category());
+#endif
+}
 
 }  // namespace
 
@@ -37,13 +49,18 @@ bool RegularFileWriter::isOpen() const
 bool RegularFileWriter::open(const std::filesystem::path& file, Mode mode, std::size_t bufferBytes)
 {
     close();
+    mNoRegularFile = false;
+    mUnfinishedLineBytes = 0;
+#if defined(_WIN32)
+    mEndsInCarriageReturn = false;
+#endif
     try {
         mBuffer.assign(bufferBytes, '\0');
 #if defined(_WIN32)
         mTranslated.resize(TranslatedBytes);
 #endif
     } catch (const std::bad_alloc&) {
-        return false;
+        return failOpen(file, std::make_error_code(std::errc::not_enough_memory));
     }
 #if defined(_WIN32)
     // A pipe's client end opens at once or fails, so nothing waits before the
@@ -51,11 +68,12 @@ bool RegularFileWriter::open(const std::filesystem::path& file, Mode mode, std::
     const HANDLE handle = CreateFileW(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                       nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
-        return false;
+        return failOpen(file, lastSystemError());
     if (!isRegularFile(reinterpret_cast<std::intptr_t>(handle)) ||
         (mode == Mode::truncate && !SetEndOfFile(handle))) {
+        const std::error_code error = lastSystemError();
         CloseHandle(handle);
-        return false;
+        return failOpen(file, error);
     }
     mAppends = mode == Mode::append;
     mFile = reinterpret_cast<std::intptr_t>(handle);
@@ -66,17 +84,38 @@ bool RegularFileWriter::open(const std::filesystem::path& file, Mode mode, std::
         O_WRONLY | O_CREAT | O_NOCTTY | O_CLOEXEC | O_NONBLOCK | (mode == Mode::append ? O_APPEND : 0);
     const int descriptor = ::open(file.c_str(), flags, 0666);
     if (descriptor < 0)
-        return false;
+        return failOpen(file, lastSystemError());
     if (!isRegularFile(descriptor) ||
         (mode == Mode::truncate && ::ftruncate(descriptor, 0) != 0) ||
         ::fcntl(descriptor, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        const std::error_code error = lastSystemError();
         ::close(descriptor);
-        return false;
+        return failOpen(file, error);
     }
     mFile = descriptor;
 #endif
     setp(mBuffer.data(), mBuffer.data() + mBuffer.size());
     return true;
+}
+
+bool RegularFileWriter::failOpen(const std::filesystem::path& file, std::error_code error)
+{
+    // A folder, or a pipe without a reader, fails to open with an error of
+    // its own (Linux "Is a directory", "No such device or address"; Windows
+    // "Access denied"); a device opens.
+    std::error_code ignored;
+    const std::filesystem::file_status status = std::filesystem::status(file, ignored);
+    mNoRegularFile = std::filesystem::exists(status) && !std::filesystem::is_regular_file(status);
+    mFailure = error;
+    return false;
+}
+
+std::string RegularFileWriter::failureReason() const
+{
+    // A Windows error the C library has a counterpart of (access denied,
+    // path not found, disk full) reads in the C library's words, as on
+    // Linux; any other in the system's own message.
+    return mNoRegularFile ? "Not a regular file" : mFailure.default_error_condition().message();
 }
 
 bool RegularFileWriter::openNarrow(const std::string& file, Mode mode, std::size_t bufferBytes)
@@ -148,21 +187,26 @@ int RegularFileWriter::sync()
 std::size_t RegularFileWriter::writeText(const char* text, std::size_t size)
 {
 #if defined(_WIN32)
-    // As the C library's text mode writes it: each line feed as CR LF.
+    // As the C library's text mode writes it: each line feed as CR LF. A
+    // write cut between the two leaves the file ending in the CR, and the
+    // line feed that comes again after it needs its LF alone.
+    const bool carriageReturnOut = mEndsInCarriageReturn;
+    const auto bytesOf = [&](std::size_t i) -> std::size_t {
+        return text[i] == '\n' && !(i == 0 && carriageReturnOut) ? 2 : 1;
+    };
     std::size_t done = 0;
     while (done < size) {
         std::size_t taken = 0;
         std::size_t bytes = 0;
         while (done + taken < size && bytes + 2 <= mTranslated.size()) {
-            const char c = text[done + taken++];
-            if (c == '\n')
+            if (bytesOf(done + taken) == 2)
                 mTranslated[bytes++] = '\r';
-            mTranslated[bytes++] = c;
+            mTranslated[bytes++] = text[done + taken++];
         }
         const std::size_t written = writeBytes(mTranslated.data(), bytes);
         if (written < bytes) {
             // The characters all of whose bytes got out.
-            for (std::size_t out = 0; (out += text[done] == '\n' ? 2 : 1) <= written;)
+            for (std::size_t out = 0; (out += bytesOf(done)) <= written;)
                 ++done;
             return done;
         }
@@ -181,13 +225,17 @@ std::size_t RegularFileWriter::writeBytes(const char* bytes, std::size_t size)
     const HANDLE handle = reinterpret_cast<HANDLE>(mFile);
     // Appending as the C library does: from the end as it is at each write,
     // so another writer of the same file keeps its lines.
-    if (mAppends && !SetFilePointerEx(handle, LARGE_INTEGER{}, nullptr, FILE_END))
+    if (mAppends && !SetFilePointerEx(handle, LARGE_INTEGER{}, nullptr, FILE_END)) {
+        mFailure = lastSystemError();
         return 0;
+    }
     while (done < size) {
         DWORD written = 0;
         if (!WriteFile(handle, bytes + done, static_cast<DWORD>(size - done), &written, nullptr) ||
-            written == 0)
+            written == 0) {
+            mFailure = lastSystemError();
             break;
+        }
         done += written;
     }
 #else
@@ -197,12 +245,50 @@ std::size_t RegularFileWriter::writeBytes(const char* bytes, std::size_t size)
         const ssize_t written = ::write(static_cast<int>(mFile), bytes + done, size - done);
         if (written < 0 && errno == EINTR)
             continue;
-        if (written <= 0)
+        if (written <= 0) {
+            mFailure = lastSystemError();
             break;
+        }
         done += static_cast<std::size_t>(written);
     }
 #endif
+    // The bytes of the file's last line so far, for dropUnfinishedLine.
+    const std::size_t lineFeed = std::string_view(bytes, done).rfind('\n');
+    mUnfinishedLineBytes =
+        lineFeed == std::string_view::npos ? mUnfinishedLineBytes + done : done - lineFeed - 1;
+#if defined(_WIN32)
+    if (done > 0)
+        mEndsInCarriageReturn = bytes[done - 1] == '\r';
+#endif
     return done;
+}
+
+// Only while the file still ends where this writer's last write left it:
+// lines another writer appended since stay.
+void RegularFileWriter::dropUnfinishedLine()
+{
+    if (!isOpen() || mUnfinishedLineBytes == 0)
+        return;
+#if defined(_WIN32)
+    const HANDLE handle = reinterpret_cast<HANDLE>(mFile);
+    LARGE_INTEGER end{};
+    LARGE_INTEGER fileSize{};
+    if (!SetFilePointerEx(handle, LARGE_INTEGER{}, &end, FILE_CURRENT) || !GetFileSizeEx(handle, &fileSize) ||
+        fileSize.QuadPart != end.QuadPart)
+        return;
+    end.QuadPart -= static_cast<LONGLONG>(mUnfinishedLineBytes);
+    if (!SetFilePointerEx(handle, end, nullptr, FILE_BEGIN) || !SetEndOfFile(handle))
+        return;
+    mEndsInCarriageReturn = false;
+#else
+    const int descriptor = static_cast<int>(mFile);
+    const off_t end = ::lseek(descriptor, 0, SEEK_CUR);
+    struct stat status;
+    if (end < 0 || ::fstat(descriptor, &status) != 0 || status.st_size != end ||
+        ::ftruncate(descriptor, end - static_cast<off_t>(mUnfinishedLineBytes)) != 0)
+        return;
+#endif
+    mUnfinishedLineBytes = 0;
 }
 
 }  // namespace quelbrant

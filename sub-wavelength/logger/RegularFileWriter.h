@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <streambuf>
 #include <string>
+#include <system_error>
 #include <vector>
 
 namespace quelbrant {
@@ -38,6 +39,13 @@ public:
     // Writes what the buffer holds and closes: false when some of it could
     // not be written.
     bool close();
+    // Cuts the file back to the end of its last whole line where this
+    // writer's last write left a line unfinished: a log whose line the disk
+    // cut and that cannot be finished ends in whole lines.
+    void dropUnfinishedLine();
+    // Why the last open or write failed, as the system says it ("Permission
+    // denied", "No such file or directory"), or "Not a regular file".
+    std::string failureReason() const;
 
 protected:
     int_type overflow(int_type c) override;
@@ -49,11 +57,19 @@ private:
     std::size_t writeText(const char* text, std::size_t size);
     std::size_t writeBytes(const char* bytes, std::size_t size);
 
-    std::intptr_t mFile = -1;  // the Windows handle, elsewhere the descriptor
+    // False, with the failure kept for failureReason: a name that is no
+    // regular file fails as such, whatever error its opening gave.
+    bool failOpen(const std::filesystem::path& file, std::error_code error);
+
+    std::intptr_t mFile = -1;              // the Windows handle, elsewhere the descriptor
+    std::error_code mFailure;              // what the system said of the last failure
+    bool mNoRegularFile = false;           // the last failure: a name that is no regular file
+    std::size_t mUnfinishedLineBytes = 0;  // written after the last line feed
     std::vector<char> mBuffer;
 #if defined(_WIN32)
     bool mAppends = false;
-    std::vector<char> mTranslated;  // text with its CR LF line ends
+    bool mEndsInCarriageReturn = false;  // the last byte written
+    std::vector<char> mTranslated;       // text with its CR LF line ends
 #endif
 };
 

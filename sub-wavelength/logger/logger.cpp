@@ -169,7 +169,8 @@ void Logger::run()
     bool isLastPass = false;
     while (!isLastPass) {
         const std::deque<std::string> lines = popMessage(isLastPass);
-        writeLines(lines);
+        if (!lines.empty())
+            writeLines(lines);
         markWritten(lines.size(), isLastPass);
     }
 }
@@ -212,7 +213,10 @@ void Logger::markWritten(std::size_t lineCount, bool isLastPass)
 }
 
 // After the writer has ended: lines queued after its last pass, i.e. after
-// stop(), reach the file when the logger goes.
+// stop(), reach the file when the logger goes. Then the file ends in whole
+// lines: a line a write cut is finished and the lines lost are counted if
+// the disk takes them now; where it does not, the file is cut back to its
+// last whole line.
 void Logger::writeLeftoverLines()
 {
     std::deque<std::string> lines;
@@ -220,8 +224,10 @@ void Logger::writeLeftoverLines()
         std::lock_guard<std::mutex> lock(mMutex);
         lines.swap(mMessages);
     }
-    if (mFile.isOpen())
-        writeLines(lines);
+    if (!mFile.isOpen())
+        return;
+    writeLines(lines);
+    mFile.dropUnfinishedLine();
 }
 
 // Each line followed by its line feed, the batch in one write. A write that
@@ -229,10 +235,10 @@ void Logger::writeLeftoverLines()
 // the next batch tries again, and the first one that gets through starts
 // with the count of the lines lost before it. A line the disk took only in
 // part is finished first by the next write, so that every line in the file
-// is whole.
+// is whole. With no lines, only what is left of that line and the count.
 void Logger::writeLines(const std::deque<std::string>& lines)
 {
-    if (lines.empty())
+    if (lines.empty() && mCutLineRest == 0 && mUnwrittenLines == 0)
         return;
     // The batch keeps its storage from one pass to the next, so a writer in
     // its steady state allocates nothing here; when memory runs out the lines

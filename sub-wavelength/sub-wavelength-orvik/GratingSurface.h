@@ -49,6 +49,8 @@ public:
 
     bool restore_Tpower_to_T00();
     bool export_verify_data(const std::wstring& filename);
+    // The same; on failure `failure` says why, for the caller's log line.
+    bool export_verify_data(const std::wstring& filename, std::string& failure);
 
     // These act on the process-wide logger, not on this surface; they return
     // the surface so the loader can chain them.

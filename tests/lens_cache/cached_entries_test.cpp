@@ -146,10 +146,11 @@ TEST(CachedEntries, NamedPipeWhereAFileIsWrittenIsLeftAloneAtOnce)
     // "Test Mode" 1 logs into the data file's folder.
     struct Case {
         double testMode;
-        const char* logLine;
+        std::string logLine;
     };
-    for (const Case& c :
-         {Case{9, "Cannot write the CMOS note to "}, Case{33, "Export JSON verify data failed."}}) {
+    for (const Case& c : {Case{9, "Cannot write the CMOS note to " + path + ".log: Not a regular file."},
+                          Case{33, "Export JSON verify data failed. Cannot write " + path +
+                                       ".log: Not a regular file."}}) {
         EXPECT_EXIT(
             {
                 alarm(10);

@@ -55,6 +55,20 @@ std::string lineWith(const std::string& text, const std::string& part)
 
 }  // namespace
 
+#if !defined(_WIN32)
+// Named without a folder, the data file and its log are in the working folder.
+TEST(LoaderLog, FileNamedWithoutAFolderLogsIntoTheWorkingFolder)
+{
+    if (getLogger().isRunning())
+        GTEST_SKIP() << "the log file was opened before this test";
+    const TempDir dir;  // the forked child's too
+    std::ofstream(dir.path() / "g.json") << document().dump();
+    EXPECT_EXIT((std::filesystem::current_path(dir.path()), load("g.json", true, true, true),
+                 getLogger().flush(), std::exit(logFilesIn(".").empty())),
+                testing::ExitedWithCode(0), "");
+}
+#endif
+
 TEST(LoaderLog, HostProgramModeTakesItsLogSettingsFromTheCaller)
 {
     Logger& logger = getLogger();

@@ -41,8 +41,11 @@ protected:
 };
 
 // Bytes the disk takes before it is full: a write then gets out in part or
-// not at all, as a real one does.
+// not at all, as a real one does. Windows writes a line feed as CR LF, and
+// the disk can fill between the two: once asked, a write cut just before a
+// line feed gets its CR out.
 std::atomic<std::size_t> roomOnDisk{SIZE_MAX};
+std::atomic<bool> cutBetweenCrAndLf{false};
 
 std::size_t writeWhileThereIsRoom(std::streambuf& file, const std::string& batch)
 {
@@ -50,6 +53,10 @@ std::size_t writeWhileThereIsRoom(std::streambuf& file, const std::string& batch
     const auto written =
         static_cast<std::size_t>(file.sputn(batch.data(), static_cast<std::streamsize>(room)));
     roomOnDisk -= written;
+#if defined(_WIN32)
+    if (written < batch.size() && batch[written] == '\n' && cutBetweenCrAndLf.exchange(false))
+        file.sputn("\r", 1);
+#endif
     return written;
 }
 
@@ -346,4 +353,41 @@ TEST_F(LoggerFile, DiskFillingWithinABatchKeepsWholeLinesAndCountsTheRest)
         }
         EXPECT_EQ(kept + counted, lines) << rooms.size() << " rounds, first " << rooms[0];
     }
+}
+
+// A logger that ends with a line the disk cut: the line is finished and the
+// lost lines counted if the disk takes them now; otherwise the file is cut
+// back to its last whole line.
+TEST_F(LoggerFile, EndingLoggerFinishesTheCutLineOrCutsTheFileBack)
+{
+    struct Case {
+        std::size_t room;  // for two lines of 28 bytes; 27: up to the first one's line feed
+        std::size_t roomAtEnd;
+        std::vector<std::string> messages;
+    };
+    const Case cases[] = {{40, SIZE_MAX, {"line 0", "line 1"}},
+                          {40, 0, {"line 0"}},
+                          {40, 10, {"line 0"}},
+                          {0, SIZE_MAX, {"2 lines could not be written"}},
+                          {0, 10, {}},
+                          {27, SIZE_MAX, {"line 0", "1 lines could not be written"}},
+                          {27, 0, {}}};
+    for (const Case& c : cases) {
+        const TemporaryDirectory directory;
+        auto logger = std::make_unique<Logger>(&localMarch7th2026At0905, &writeWhileThereIsRoom);
+        logger->setLogPath(directory.path());
+        logger->setEnabled(true);
+        testing::internal::CaptureStderr();
+        roomOnDisk = c.room;
+        cutBetweenCrAndLf = true;
+        logger->log("line ", 0);
+        logger->log("line ", 1);
+        logger->flush();
+        roomOnDisk = c.roomAtEnd;
+        logger.reset();
+        testing::internal::GetCapturedStderr();
+        EXPECT_EQ(messagesOf(readLines(march7th2026At0905FileName(directory.path()))), c.messages)
+            << c.room << " bytes, then " << c.roomAtEnd;
+    }
+    cutBetweenCrAndLf = false;
 }

@@ -8,7 +8,12 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
+
+#if !defined(_WIN32)
+#include <unistd.h>
+#endif
 
 #include "loaded_surface.h"
 #include "report_tables.h"
@@ -255,6 +260,39 @@ TEST(VerificationReportFile, ReportThatCannotBeCreatedIsAFailure)
     fs::create_directories(dir.path() / "missing-folder");
     EXPECT_FALSE(surface->export_verify_data(dataFile));
     EXPECT_FALSE(fs::exists(fs::path(dataFile + L".log")));
+}
+
+// A report that cannot be written says why, in the system's words.
+TEST(VerificationReportFile, ReportThatCannotBeWrittenSaysWhy)
+{
+    ScratchDirectory dir;
+    const fs::path readOnly = dir.path() / "read-only.json.log";
+    std::ofstream(readOnly).close();
+    fs::permissions(readOnly, fs::perms::owner_read);
+    fs::create_directory(dir.path() / "folder.json.log");
+    const std::pair<const char*, const char*> cases[] = {{"read-only.json", "Permission denied"},
+                                                         {"missing/g.json", "No such file or directory"},
+                                                         {"folder.json", "Not a regular file"}};
+    for (const auto& [name, reason] : cases) {
+        auto surface = loadSurface(fixturePath("polar-two-angles.json"));
+        ASSERT_TRUE(surface);
+        std::string failure;
+#if !defined(_WIN32)
+        // Root would write the read-only file all the same.
+        const bool root = geteuid() == 0;
+        ASSERT_TRUE(!root || seteuid(65534) == 0);
+#else
+        // So does Wine run by root.
+        if (std::string(reason) == "Permission denied" && std::ofstream(readOnly, std::ios::app))
+            continue;
+#endif
+        EXPECT_FALSE(surface->export_verify_data(dir.wide(name), failure));
+#if !defined(_WIN32)
+        ASSERT_TRUE(!root || seteuid(0) == 0);
+#endif
+        EXPECT_EQ(failure, "Cannot write " + narrowPathText(dir.wide(name) + L".log") + ": " + reason + ".");
+    }
+    fs::permissions(readOnly, fs::perms::owner_all);  // else Windows keeps it
 }
 
 #if !defined(_WIN32)

@@ -28,8 +28,8 @@ CachedSequentialSurface::CachedSequentialSurface(const std::wstring& path, const
     std::unique_ptr<GratingSurface> loaded(
         new GratingSurface(path.c_str(), log != 0, log == verboseLogValue, /*taldocall=*/true));
     LogDebug("JSON is loaded. (sequential)");
-    if (log == verboseLogValue && !loaded->export_verify_data(path))
-        Log("Export JSON verify data failed (sequential).");
+    if (std::string failure; log == verboseLogValue && !loaded->export_verify_data(path, failure))
+        Log("Export JSON verify data failed (sequential). ", failure);
     LogDebug("JSON verify data exported (sequential).");
     surface = loaded.release();
 }

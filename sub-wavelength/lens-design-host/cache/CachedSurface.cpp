@@ -31,13 +31,14 @@ void appendCmosNote(const std::wstring& path)
     // build, and with it every caller of the cache.
     const std::filesystem::path notePath = dataFilePath((path + L".log").c_str());
     RegularFileWriter file;
-    if (!file.open(notePath, RegularFileWriter::Mode::append, NoteBufferBytes)) {
-        Log("Cannot write the CMOS note to ", narrowPathText(notePath),
-            ": no regular file that can be written.");
-        return;
+    bool written = file.open(notePath, RegularFileWriter::Mode::append, NoteBufferBytes);
+    if (written) {
+        std::ostream note(&file);
+        note << "\n\nNote: CMOS mode is used. All transmission order is zero power except T(0,0).\n";
+        written = !note.fail() && file.close();
     }
-    std::ostream note(&file);
-    note << "\n\nNote: CMOS mode is used. All transmission order is zero power except T(0,0).\n";
+    if (!written)
+        Log("Cannot write the CMOS note to ", narrowPathText(notePath), ": ", file.failureReason(), ".");
 }
 
 }  // namespace
@@ -59,8 +60,8 @@ CachedSurface::CachedSurface(const std::wstring& path, const std::vector<double>
         LogDebug("CMOS mode construction done.");
     }
     LogDebug("Start exporting JSON verify data.");
-    if (flags.verificationReport && !loaded->export_verify_data(path))
-        Log("Export JSON verify data failed.");
+    if (std::string failure; flags.verificationReport && !loaded->export_verify_data(path, failure))
+        Log("Export JSON verify data failed. ", failure);
     LogDebug("JSON verify data exported.");
     if (flags.cmosMode)
         appendCmosNote(path);

@@ -34,6 +34,14 @@ using json = nlohmann::json;
 
 namespace {
 
+// The data file's folder; a name without one is in the working folder, and
+// an empty log folder would be the root's.
+std::string logFolderOf(const std::filesystem::path& fs)
+{
+    const std::filesystem::path folder = fs.parent_path();
+    return folder.empty() ? std::string(".") : narrowPathText(folder);
+}
+
 // Host-program mode takes all log settings from its caller (the last load
 // wins); otherwise the data file's folder only stands in for a log folder
 // that nobody has chosen.
@@ -41,10 +49,10 @@ void configureLog(GratingSurface& surface, const std::filesystem::path& fs, bool
                   bool hostProgramMode)
 {
     if (hostProgramMode) {
-        surface.setLogPath(narrowPathText(fs.parent_path())).enableLog(isLog).setVerboseLog(isVerboseLog);
+        surface.setLogPath(logFolderOf(fs)).enableLog(isLog).setVerboseLog(isVerboseLog);
         getLogger().setLineCount(99999);
     } else if (!getLogger().isLogPathDefined()) {
-        surface.setLogPath(narrowPathText(fs.parent_path()));
+        surface.setLogPath(logFolderOf(fs));
     }
     if (getLogger().isVerbose())
         LogDebug("Loading for json file: ", narrowPathText(fs));

@@ -46,8 +46,16 @@ std::string reportTextOfPath(std::wstring_view path)
 
 bool GratingSurface::export_verify_data(const std::wstring& filename)
 {
-    if (mVerifyDataExported)
+    std::string failure;
+    return export_verify_data(filename, failure);
+}
+
+bool GratingSurface::export_verify_data(const std::wstring& filename, std::string& failure)
+{
+    if (mVerifyDataExported) {
+        failure = "The report of this surface was written before.";
         return false;
+    }
     // Set before anything can fail: a report is attempted once per surface.
     mVerifyDataExported = true;
 
@@ -58,8 +66,10 @@ bool GratingSurface::export_verify_data(const std::wstring& filename)
     // lens-design adapters append to this file. A name that is no regular
     // file is left alone: a pipe would block the caller.
     RegularFileWriter file;
-    if (!file.open(reportPath, RegularFileWriter::Mode::truncate, ReportBufferBytes))
+    if (!file.open(reportPath, RegularFileWriter::Mode::truncate, ReportBufferBytes)) {
+        failure = "Cannot write " + narrowPathText(reportPath) + ": " + file.failureReason() + ".";
         return false;
+    }
     std::ostream out(&file);
     // Numbers are written the same whatever global locale the host set.
     out.imbue(std::locale::classic());
@@ -81,6 +91,10 @@ bool GratingSurface::export_verify_data(const std::wstring& filename)
     const bool listed = writeVerificationReport(out, input);
     const bool closed = file.close();
     // A report that could not be written in full is no success.
+    if (!listed)
+        failure = "The angle grid cannot be listed: its two axes of unit or k vectors differ.";
+    else if (out.fail() || !closed)
+        failure = "Writing " + narrowPathText(reportPath) + " failed: " + file.failureReason() + ".";
     return listed && !out.fail() && closed;
 }
 
