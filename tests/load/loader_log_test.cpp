@@ -56,7 +56,6 @@ std::string lineWith(const std::string& text, const std::string& part)
 }  // namespace
 
 #if !defined(_WIN32)
-// Named without a folder, the data file and its log are in the working folder.
 TEST(LoaderLog, FileNamedWithoutAFolderLogsIntoTheWorkingFolder)
 {
     if (getLogger().isRunning())
