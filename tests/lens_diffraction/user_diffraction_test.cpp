@@ -211,28 +211,33 @@ TEST_F(UserDiffraction, TotalInternalReflectionOutsideThePositionGridLeavesNoRay
 TEST_F(UserDiffraction, DirectionsTheEngineTakesAsUnitAreServedAsTheUnitRay)
 {
     // Glass to air at 40 degrees, reflected off the grid, with |d|^2 - 1 =
-    // 5e-10 and one ulp beyond unit z; -0 along the normal, transmitted, with
-    // a 45-degree field.
+    // 5e-10 and one ulp beyond unit z; transmitted along the normal with a
+    // 45-degree field: -0, and 1e-10 beyond unit along a tilted normal.
     folder.place(std::string(QUELBRANT_DATA_DIR) + "/grating-2d-positions.json", "p.json");
     const double s = std::sin(2 * pi / 9), c = std::cos(2 * pi / 9), k = std::sqrt(1 + 5e-10);
+    const double t = std::sqrt(1 + 1e-10);
     struct Case {
         double given[3], unit[3];
         int type;
+        double normal[3] = {0, 0, 1};
     };
-    const Case cases[] = {
-        {{s * k, 0, c * k}, {s, 0, c}, 1}, {{0, 0, 1 + 0x1p-52}, {0, 0, 1}, 1}, {{-0.0, 0, 1}, {0, 0, 1}, 0}};
-    auto run = [&](const double(&direction)[3], int type) {
+    const Case cases[] = {{{s * k, 0, c * k}, {s, 0, c}, 1},
+                          {{0, 0, 1 + 0x1p-52}, {0, 0, 1}, 1},
+                          {{-0.0, 0, 1}, {0, 0, 1}, 0},
+                          {{0.36 * t, 0.48 * t, 0.8 * t}, {0.36, 0.48, 0.8}, 0, {0.36, 0.48, 0.8}}};
+    auto run = [&](const double(&direction)[3], const Case& r) {
         DiffractionBlock b = rayAt(0.0);
-        folder.fill(b, type == 1 ? "p.json" : "g.json");
+        folder.fill(b, r.type == 1 ? "p.json" : "g.json");
         b.setRay(direction, lambdaUm, glass, 1.0);
+        std::copy(r.normal, r.normal + 3, &b[D::normal]);
         b.setField({std::sqrt(0.5), 0.0, std::sqrt(0.5), 0.0, 0.0, 0.0});
         b[D::position] = 1e3;
-        b[D::type] = type;
+        b[D::type] = r.type;
         EXPECT_EQ(runUserDiffraction2D(b.data()), 0) << direction[2];
         return b;
     };
     for (const Case& r : cases) {
-        DiffractionBlock given = run(r.given, r.type), unit = run(r.unit, r.type);
+        DiffractionBlock given = run(r.given, r), unit = run(r.unit, r);
         EXPECT_GT(given[D::outputPower], 0.0) << r.given[2];
         for (std::size_t i : {D::outputPower, D::outCosine, D::outCosine + 1, D::outCosine + 2, D::outField,
                               D::outField + 2, D::outField + 4})

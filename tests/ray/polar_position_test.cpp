@@ -99,7 +99,9 @@ TEST(PolarPositionRange, HitAngleIsTurnedIntoThePolRangeWhereThatPutsItInside)
                           {{0, 180, 360}, 2.0, -2.0, 6},
                           {{0, 90, 180}, -3.0, -0.0, 6},
                           {{0, 90, 180}, -3.0, 0.0, 6},
-                          {{0, 90, 180}, 0.0, -3.0, 1}};
+                          {{0, 90, 180}, 0.0, -3.0, 1},
+                          {{0, 45, 90}, -0.0, 0.0, 6},  // the centre, whatever its zeros or the axis
+                          {{30, 45, 60}, 0.0, 0.0, 6}};
     for (const Case& c : cases) {
         const auto surface = loadFile(radialGratingFile({c.pol, c.pol + 3}));
         TestRay ray;

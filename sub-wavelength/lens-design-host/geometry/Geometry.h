@@ -41,6 +41,9 @@ bool makeUnit(std::array<double, 3>& v);
 // the length isOutgoingDirection looks for, and with +0 for -0: the field is
 // split into s and p about the ray's azimuth, and an order leaving along the
 // normal is built with +0, where atan2(0, -0) = pi would turn s and p over.
+// For the same reason a tangential part within rounding of zero (a ray along
+// a tilted normal, taken into the grating's frame) is zero: the tables at
+// normal incidence would otherwise be read at the azimuth of that rounding.
 // A zero or non-finite vector is left for the interaction to refuse.
 void prepareIncidentDirection(std::array<double, 3>& v);
 

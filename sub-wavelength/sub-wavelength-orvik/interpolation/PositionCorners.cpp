@@ -78,8 +78,8 @@ bool locatePositionCorners(const NdArrayInt& indexMap, const std::vector<double>
         // on the diagonal they fill it exactly, beyond it they exceed it.
         // A point on the diagonal is served: the half cell must exceed the
         // triangles by more than the rounding of the areas and of the
-        // point's coordinates (a hit point's unit change, relative to their
-        // size) can account for.
+        // point's coordinates (a hit point's unit change, a scan parameter's
+        // decimal value; relative to their size) can account for.
         const double dx = std::fabs(X[bx.node[1]] - X[bx.node[0]]);
         const double dy = std::fabs(Y[by.node[1]] - Y[by.node[0]]);
         const double halfCell = 0.5 * dx * dy;

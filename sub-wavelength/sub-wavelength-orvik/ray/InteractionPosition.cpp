@@ -69,8 +69,15 @@ bool placeHitPointOnPositionGrid(GratingSurface::PositionDefinition definition,
     const double firstTolerance = roundingTolerance(firstAxis, 0.0);
     const double secondTolerance =
         roundingTolerance(secondAxis, definition == GratingSurface::RAD_POL ? Pi : 0.0);
-    if (definition == GratingSurface::RAD_POL)
+    if (definition == GratingSurface::RAD_POL && position.first == 0.0) {
+        // Every angle names the centre, whatever the signs of its zeros made
+        // atan2 give: the axis's own angle for it where 0 is none.
+        position.second = wrapIntoAngleAxis(secondAxis, 0.0, secondTolerance);
+        if (outsideAxis(secondAxis, position.second, secondTolerance))
+            position.second = secondAxis.front();
+    } else if (definition == GratingSurface::RAD_POL) {
         position.second = wrapIntoAngleAxis(secondAxis, position.second, secondTolerance);
+    }
     return !outsideAxis(firstAxis, position.first, firstTolerance) &&
            !outsideAxis(secondAxis, position.second, secondTolerance);
 }
