@@ -24,6 +24,19 @@ namespace {
 constexpr std::size_t TranslatedBytes = std::size_t{1} << 16;
 #endif
 
+// The offset after the last byte written, -1 when it cannot be told.
+std::int64_t filePosition(std::intptr_t file)
+{
+#if defined(_WIN32)
+    LARGE_INTEGER position{};
+    return SetFilePointerEx(reinterpret_cast<HANDLE>(file), LARGE_INTEGER{}, &position, FILE_CURRENT)
+               ? position.QuadPart
+               : -1;
+#else
+    return ::lseek(static_cast<int>(file), 0, SEEK_CUR);
+#endif
+}
+
 // The calling thread's last error as the system numbers it.
 std::error_code lastSystemError()
 {
@@ -50,7 +63,8 @@ bool RegularFileWriter::open(const std::filesystem::path& file, Mode mode, std::
 {
     close();
     mNoRegularFile = false;
-    mUnfinishedLineBytes = 0;
+    mUnfinishedLineStart = -1;
+    mWrittenEnd = -1;
 #if defined(_WIN32)
     mEndsInCarriageReturn = false;
 #endif
@@ -69,11 +83,11 @@ bool RegularFileWriter::open(const std::filesystem::path& file, Mode mode, std::
                                       nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         return failOpen(file, lastSystemError());
-    if (!isRegularFile(reinterpret_cast<std::intptr_t>(handle)) ||
-        (mode == Mode::truncate && !SetEndOfFile(handle))) {
+    const bool regular = isRegularFile(reinterpret_cast<std::intptr_t>(handle));
+    if (!regular || (mode == Mode::truncate && !SetEndOfFile(handle))) {
         const std::error_code error = lastSystemError();
         CloseHandle(handle);
-        return failOpen(file, error);
+        return failOpen(file, error, !regular);
     }
     mAppends = mode == Mode::append;
     mFile = reinterpret_cast<std::intptr_t>(handle);
@@ -85,12 +99,12 @@ bool RegularFileWriter::open(const std::filesystem::path& file, Mode mode, std::
     const int descriptor = ::open(file.c_str(), flags, 0666);
     if (descriptor < 0)
         return failOpen(file, lastSystemError());
-    if (!isRegularFile(descriptor) ||
-        (mode == Mode::truncate && ::ftruncate(descriptor, 0) != 0) ||
+    const bool regular = isRegularFile(descriptor);
+    if (!regular || (mode == Mode::truncate && ::ftruncate(descriptor, 0) != 0) ||
         ::fcntl(descriptor, F_SETFL, flags & ~O_NONBLOCK) != 0) {
         const std::error_code error = lastSystemError();
         ::close(descriptor);
-        return failOpen(file, error);
+        return failOpen(file, error, !regular);
     }
     mFile = descriptor;
 #endif
@@ -98,14 +112,15 @@ bool RegularFileWriter::open(const std::filesystem::path& file, Mode mode, std::
     return true;
 }
 
-bool RegularFileWriter::failOpen(const std::filesystem::path& file, std::error_code error)
+bool RegularFileWriter::failOpen(const std::filesystem::path& file, std::error_code error, bool opensNoRegularFile)
 {
     // A folder, or a pipe without a reader, fails to open with an error of
     // its own (Linux "Is a directory", "No such device or address"; Windows
-    // "Access denied"); a device opens.
+    // "Access denied"); a device opens, and is told by what was opened.
     std::error_code ignored;
     const std::filesystem::file_status status = std::filesystem::status(file, ignored);
-    mNoRegularFile = std::filesystem::exists(status) && !std::filesystem::is_regular_file(status);
+    mNoRegularFile =
+        opensNoRegularFile || (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status));
     mFailure = error;
     return false;
 }
@@ -140,10 +155,15 @@ bool RegularFileWriter::close()
         return true;
     bool closed = sync() == 0;
 #if defined(_WIN32)
-    closed = CloseHandle(reinterpret_cast<HANDLE>(mFile)) && closed;
+    const bool handleClosed = CloseHandle(reinterpret_cast<HANDLE>(mFile));
 #else
-    closed = ::close(static_cast<int>(mFile)) == 0 && closed;
+    const bool handleClosed = ::close(static_cast<int>(mFile)) == 0;
 #endif
+    if (!handleClosed) {
+        // A network file system may report a failed write only here.
+        mFailure = lastSystemError();
+        closed = false;
+    }
     mFile = -1;
     setp(nullptr, nullptr);
     return closed;
@@ -252,43 +272,56 @@ std::size_t RegularFileWriter::writeBytes(const char* bytes, std::size_t size)
         done += static_cast<std::size_t>(written);
     }
 #endif
-    // The bytes of the file's last line so far, for dropUnfinishedLine.
-    const std::size_t lineFeed = std::string_view(bytes, done).rfind('\n');
-    mUnfinishedLineBytes =
-        lineFeed == std::string_view::npos ? mUnfinishedLineBytes + done : done - lineFeed - 1;
-#if defined(_WIN32)
     if (done > 0)
-        mEndsInCarriageReturn = bytes[done - 1] == '\r';
-#endif
+        noteWhereTheLastLineStarts(bytes, done);
     return done;
+}
+
+// Where the file stands after `done` bytes of this writer got out. Another
+// writer of the same file may have appended between two writes: a line of
+// ours cut before that stays cut where it is, and only what this writer put
+// after the other's lines counts as its unfinished line.
+void RegularFileWriter::noteWhereTheLastLineStarts(const char* bytes, std::size_t done)
+{
+#if defined(_WIN32)
+    mEndsInCarriageReturn = bytes[done - 1] == '\r';
+#endif
+    const std::int64_t end = filePosition(mFile);
+    const std::int64_t start = end - static_cast<std::int64_t>(done);
+    const std::size_t lineFeed = std::string_view(bytes, done).rfind('\n');
+    if (end < 0)
+        mUnfinishedLineStart = -1;  // no place known: nothing is ever cut back
+    else if (lineFeed != std::string_view::npos)
+        mUnfinishedLineStart = lineFeed + 1 < done ? start + static_cast<std::int64_t>(lineFeed) + 1 : -1;
+    else if (mUnfinishedLineStart < 0 || start != mWrittenEnd)
+        mUnfinishedLineStart = start;
+    mWrittenEnd = end;
 }
 
 // Only while the file still ends where this writer's last write left it:
 // lines another writer appended since stay.
 void RegularFileWriter::dropUnfinishedLine()
 {
-    if (!isOpen() || mUnfinishedLineBytes == 0)
+    if (!isOpen() || mUnfinishedLineStart < 0)
         return;
 #if defined(_WIN32)
     const HANDLE handle = reinterpret_cast<HANDLE>(mFile);
-    LARGE_INTEGER end{};
     LARGE_INTEGER fileSize{};
-    if (!SetFilePointerEx(handle, LARGE_INTEGER{}, &end, FILE_CURRENT) || !GetFileSizeEx(handle, &fileSize) ||
-        fileSize.QuadPart != end.QuadPart)
-        return;
-    end.QuadPart -= static_cast<LONGLONG>(mUnfinishedLineBytes);
-    if (!SetFilePointerEx(handle, end, nullptr, FILE_BEGIN) || !SetEndOfFile(handle))
+    LARGE_INTEGER lineStart{};
+    lineStart.QuadPart = mUnfinishedLineStart;
+    if (!GetFileSizeEx(handle, &fileSize) || fileSize.QuadPart != mWrittenEnd ||
+        !SetFilePointerEx(handle, lineStart, nullptr, FILE_BEGIN) || !SetEndOfFile(handle))
         return;
     mEndsInCarriageReturn = false;
 #else
     const int descriptor = static_cast<int>(mFile);
-    const off_t end = ::lseek(descriptor, 0, SEEK_CUR);
     struct stat status;
-    if (end < 0 || ::fstat(descriptor, &status) != 0 || status.st_size != end ||
-        ::ftruncate(descriptor, end - static_cast<off_t>(mUnfinishedLineBytes)) != 0)
+    if (::fstat(descriptor, &status) != 0 || status.st_size != mWrittenEnd ||
+        ::ftruncate(descriptor, static_cast<off_t>(mUnfinishedLineStart)) != 0)
         return;
 #endif
-    mUnfinishedLineBytes = 0;
+    mWrittenEnd = mUnfinishedLineStart;
+    mUnfinishedLineStart = -1;
 }
 
 }  // namespace quelbrant

@@ -40,8 +40,11 @@ public:
     // not be written.
     bool close();
     // Cuts the file back to the end of its last whole line where this
-    // writer's last write left a line unfinished: a log whose line the disk
-    // cut and that cannot be finished ends in whole lines.
+    // writer's last write left a line unfinished and the file still ends
+    // there: a log whose line the disk cut and that cannot be finished ends
+    // in whole lines. Another writer's lines are never cut; one that appends
+    // between this check and the cut is a race no file lock of the system
+    // rules out.
     void dropUnfinishedLine();
     // Why the last open or write failed, as the system says it ("Permission
     // denied", "No such file or directory"), or "Not a regular file".
@@ -56,15 +59,18 @@ private:
     // Characters of `text` that reached the file.
     std::size_t writeText(const char* text, std::size_t size);
     std::size_t writeBytes(const char* bytes, std::size_t size);
+    void noteWhereTheLastLineStarts(const char* bytes, std::size_t done);
 
     // False, with the failure kept for failureReason: a name that is no
-    // regular file fails as such, whatever error its opening gave.
-    bool failOpen(const std::filesystem::path& file, std::error_code error);
+    // regular file (or opened as none) fails as such, whatever error its
+    // opening gave.
+    bool failOpen(const std::filesystem::path& file, std::error_code error, bool opensNoRegularFile = false);
 
     std::intptr_t mFile = -1;              // the Windows handle, elsewhere the descriptor
     std::error_code mFailure;              // what the system said of the last failure
     bool mNoRegularFile = false;           // the last failure: a name that is no regular file
-    std::size_t mUnfinishedLineBytes = 0;  // written after the last line feed
+    std::int64_t mUnfinishedLineStart = -1;  // file offset of this writer's cut last line; -1: none
+    std::int64_t mWrittenEnd = -1;           // file offset after this writer's last write
     std::vector<char> mBuffer;
 #if defined(_WIN32)
     bool mAppends = false;

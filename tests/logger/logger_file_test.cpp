@@ -364,8 +364,10 @@ TEST_F(LoggerFile, EndingLoggerFinishesTheCutLineOrCutsTheFileBack)
         std::size_t room;  // for two lines of 28 bytes; 27: up to the first one's line feed
         std::size_t roomAtEnd;
         std::vector<std::string> messages;
+        bool otherWriter = false;  // appends a line after the cut; it is never cut back
     };
-    const Case cases[] = {{40, SIZE_MAX, {"line 0", "line 1"}},
+    const Case cases[] = {{40, 5, {}, true},
+                          {40, SIZE_MAX, {"line 0", "line 1"}},
                           {40, 0, {"line 0"}},
                           {40, 10, {"line 0"}},
                           {0, SIZE_MAX, {"2 lines could not be written"}},
@@ -383,9 +385,16 @@ TEST_F(LoggerFile, EndingLoggerFinishesTheCutLineOrCutsTheFileBack)
         logger->log("line ", 0);
         logger->log("line ", 1);
         logger->flush();
+        if (c.otherWriter)
+            std::ofstream(march7th2026At0905FileName(directory.path()), std::ios::app) << "another writer's line\n";
         roomOnDisk = c.roomAtEnd;
         logger.reset();
         testing::internal::GetCapturedStderr();
+        if (c.otherWriter) {
+            const std::string text = readFile(march7th2026At0905FileName(directory.path()));
+            EXPECT_EQ(text.substr(text.size() - 22), "another writer's line\n");
+            continue;
+        }
         EXPECT_EQ(messagesOf(readLines(march7th2026At0905FileName(directory.path()))), c.messages)
             << c.room << " bytes, then " << c.roomAtEnd;
     }

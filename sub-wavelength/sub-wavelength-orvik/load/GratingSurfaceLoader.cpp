@@ -34,11 +34,15 @@ using json = nlohmann::json;
 
 namespace {
 
-// The data file's folder; a name without one is in the working folder, and
-// an empty log folder would be the root's.
+// The data file's folder as it is at the load: a relative name (also one
+// relative to a drive's working folder, "C:g.json") is resolved against the
+// working folder now, not when the first line is written, and neither a bare
+// name nor a bare drive names the root.
 std::string logFolderOf(const std::filesystem::path& fs)
 {
-    const std::filesystem::path folder = fs.parent_path();
+    std::error_code error;
+    const std::filesystem::path file = fs.is_absolute() ? fs : std::filesystem::absolute(fs, error);
+    const std::filesystem::path folder = error ? fs.parent_path() : file.parent_path();
     return folder.empty() ? std::string(".") : narrowPathText(folder);
 }
 
