@@ -142,5 +142,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     if (text.find("par_") != std::string_view::npos)
         load(path, true);
+    // Gone after every input too: a process that libFuzzer ends for a
+    // timeout or its memory limit skips the handler at exit.
+    std::error_code ignored;
+    std::filesystem::remove(inputPath(), ignored);
     return 0;
 }

@@ -32,23 +32,8 @@ dirtyGratingWrapper::view_nd<dirtyGratingWrapper::dirtyComplex> complexTableView
             {table.size(), reinterpret_cast<const dirtyGratingWrapper::dirtyComplex*>(table.data())}};
 }
 
-}  // namespace
-
-int gpuWrapGratingSurface(dirtyGratingWrapper& wrapper, void* instance)
+void fillView(dirtyGratingWrapper& wrapper, const GratingSurface& surface)
 {
-    if (instance == nullptr)
-        return -1;
-    try {
-        // Views of a released surface would point into freed memory.
-        if (!quelbrant::isLiveSurface(instance))
-            return quelbrant::addErrorMessage(
-                "The GPU view was given an instance that is not a loaded surface (released before, or never "
-                "returned by LoadFile); nothing was read.",
-                false);
-    } catch (...) {
-        return quelbrant::registerCurrentException("GPU view failed");
-    }
-    const GratingSurface& surface = *static_cast<const GratingSurface*>(instance);
     using Access = GratingSurfaceAccess;
 
     wrapper.mNLower = Access::mNLower(surface);
@@ -80,6 +65,28 @@ int gpuWrapGratingSurface(dirtyGratingWrapper& wrapper, void* instance)
         side.mR = complexTableView(Access::mR(surface)[h]);
         side.mT = complexTableView(Access::mT(surface)[h]);
         side.mLossless = Access::mLossless(surface)[h];
+    }
+}
+
+}  // namespace
+
+int gpuWrapGratingSurface(dirtyGratingWrapper& wrapper, void* instance)
+{
+    if (instance == nullptr)
+        return -1;
+    try {
+        // A released surface's tables are freed memory: only a live one is
+        // read, and a Release of it waits until the view is filled.
+        const auto fill = [](const void* surface, void* view) {
+            fillView(*static_cast<dirtyGratingWrapper*>(view), *static_cast<const GratingSurface*>(surface));
+        };
+        if (!quelbrant::readLiveSurface(instance, fill, &wrapper))
+            return quelbrant::addErrorMessage(
+                "The GPU view was given an instance that is not a loaded surface (released before, or never "
+                "returned by LoadFile); nothing was read.",
+                false);
+    } catch (...) {
+        return quelbrant::registerCurrentException("GPU view failed");
     }
     return 0;
 }

@@ -36,11 +36,14 @@ bool removeLiveSurface(const void* instance)
     return set.instances.erase(instance) == 1;
 }
 
-bool isLiveSurface(const void* instance)
+bool readLiveSurface(const void* instance, void (*read)(const void* instance, void* context), void* context)
 {
     LiveSet& set = liveSet();
     std::lock_guard<std::mutex> lock(set.mutex);
-    return set.instances.count(instance) == 1;
+    if (set.instances.count(instance) == 0)
+        return false;
+    read(instance, context);
+    return true;
 }
 
 }  // namespace quelbrant

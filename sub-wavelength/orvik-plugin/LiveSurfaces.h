@@ -16,8 +16,9 @@ void addLiveSurface(const void* instance);
 // loaded here), which must not be freed.
 bool removeLiveSurface(const void* instance);
 
-// True while instance is a surface LoadFile handed out and Release has not
-// destroyed: only such a pointer may be read as a surface.
-bool isLiveSurface(const void* instance);
+// Calls read(instance, context) when instance is a surface LoadFile handed
+// out and Release has not destroyed, under the set's lock, so that a Release
+// of it waits until the reading is done; false, nothing read, otherwise.
+bool readLiveSurface(const void* instance, void (*read)(const void* instance, void* context), void* context);
 
 }  // namespace quelbrant

@@ -3,8 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
 #include <cstring>
+#include <thread>
 #include <type_traits>
 
 #include "GratingSurfaceAccess.h"
@@ -76,6 +78,25 @@ TEST(PluginGpuView, ReleasedInstanceIsRefusedWithTheRecordUntouched)
     EXPECT_GE(index, 1);
     for (size_t i = 0; i < sizeof w; ++i)
         ASSERT_EQ(reinterpret_cast<const unsigned char*>(&w)[i], 0xA5) << "byte " << i;
+}
+
+// A Release waits for a view being filled (the thread sanitizer run sees a
+// view read from a surface being freed); after it the view is refused.
+TEST(PluginGpuViewConcurrency, ReleaseWhileAnotherThreadFillsTheView)
+{
+    for (int round = 0; round < 50; ++round) {
+        void* instance = nullptr;
+        ASSERT_EQ(LoadFile(fixturePath("plugin-three-orders.json").c_str(), instance), 0);
+        std::atomic<int> views{0};
+        std::thread viewer([&] {
+            for (Wrapper w; gpuWrapGratingSurface(w, instance) == 0;)
+                ++views;
+        });
+        while (views == 0) {
+        }
+        EXPECT_EQ(Release(instance), 0);
+        viewer.join();
+    }
 }
 
 TEST(PluginGpuView, VectorViewsCoverTheWholeVector)
