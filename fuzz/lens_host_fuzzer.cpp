@@ -43,6 +43,7 @@
 #include "diffraction/DiffractionData.h"
 #include "diffraction/DiffractionRequest.h"
 #include "logger.h"
+#include "user-surface/AsphericSurface.h"
 #include "user-surface/UserDefinedSurface.h"
 #include "user-surface/UserSurfaceRecords.h"
 
@@ -162,8 +163,15 @@ void requireDiffractionSameAsTwin(const std::vector<double>& before, int result,
     std::copy_n(twinDirection, 3, twin.data() + DiffractionData::cosine);
     seedCallingThreadGenerator(seed);
     const int twinResult = quelbrant::runUserDiffraction2D(twin.data());
+    // The grating's normal as the entry takes it (any length, either sign).
+    double normal[3];
+    std::copy_n(before.data() + DiffractionData::normal, 3, normal);
+    const double length = std::sqrt(normal[0] * normal[0] + normal[1] * normal[1] + normal[2] * normal[2]);
+    for (double& component : normal)
+        component /= length;
     requireSameAsTwin("UserDiffraction2D", direction, twinDirection, diffractionOutcome(result, after),
-                      diffractionOutcome(twinResult, twin));
+                      diffractionOutcome(twinResult, twin),
+                      std::isfinite(length) && length > 0.0 ? normal : nullptr);
 }
 
 void fuzzDiffraction(FuzzedDataProvider& input, std::uint64_t seed)
@@ -252,9 +260,21 @@ void requireRealRaySameAsTwin(const UserSurfaceOutput& outBefore, const UserSurf
     twinOut.n = twinDirection[2];
     seedCallingThreadGenerator(seed);
     const int twinResult = quelbrant::runUserDefinedSurface5(&twinOut, &twinIn, dataRoot);
+    // The surface's normal at the hit point of whichever call met it.
+    const UserSurfaceOutput& hit = result == 0 ? out : twinOut;
+    const EvenAsphere shape(inBefore.curvature, inBefore.conic, inBefore.param, UserSurfaceParamCount);
+    Vector3 normal = {0.0, 0.0, 1.0};
+    bool normalKnown = result == 0 || twinResult == 0;
+    try {
+        if (normalKnown && !shape.isPlane())
+            normal = surfaceNormal(hit.x, hit.y, shape);
+    } catch (int) {
+        normalKnown = false;
+    }
     requireSameAsTwin("UserDefinedSurface5 request 5", direction, twinDirection,
                       realRayOutcome(result, out, in, inBefore.E),
-                      realRayOutcome(twinResult, twinOut, twinIn, inBefore.E));
+                      realRayOutcome(twinResult, twinOut, twinIn, inBefore.E),
+                      normalKnown ? normal.data() : nullptr);
 }
 
 void fuzzUserSurface(FuzzedDataProvider& input, std::uint64_t seed)

@@ -33,8 +33,11 @@ bool exactlyUnitTwin(const double* direction, const double* incidentField, doubl
 // within 1e-6 and field within 1e-6 (relative where larger than 1). A
 // failed call or one that sends no ray passes on no power, and a ray of no
 // power is no ray: an order whose power is 0 to rounding may be sent by one
-// call and not by the other.
+// call and not by the other. Likewise an order at grazing carries no ray,
+// so a ray that meets or leaves the surface (unit normal `normal` at the
+// hit point; null where none is known) within 1e-6 of grazing is not
+// compared: rounding decides on which side of grazing it falls.
 void requireSameAsTwin(const char* entry, const double* direction, const double* twin,
-                       const HostRayOutcome& given, const HostRayOutcome& exactlyUnit);
+                       const HostRayOutcome& given, const HostRayOutcome& exactlyUnit, const double* normal);
 
 }  // namespace quelbrant
