@@ -163,15 +163,19 @@ void requireDiffractionSameAsTwin(const std::vector<double>& before, int result,
     std::copy_n(twinDirection, 3, twin.data() + DiffractionData::cosine);
     seedCallingThreadGenerator(seed);
     const int twinResult = quelbrant::runUserDiffraction2D(twin.data());
-    // The grating's normal as the entry takes it (any length, either sign).
+    // The grating's normal as the entry takes it (any length, either sign),
+    // divided by its largest part first so that its squares stay finite.
     double normal[3];
     std::copy_n(before.data() + DiffractionData::normal, 3, normal);
+    const double largest = std::max({std::abs(normal[0]), std::abs(normal[1]), std::abs(normal[2])});
+    for (double& component : normal)
+        component /= largest;
     const double length = std::sqrt(normal[0] * normal[0] + normal[1] * normal[1] + normal[2] * normal[2]);
     for (double& component : normal)
         component /= length;
     requireSameAsTwin("UserDiffraction2D", direction, twinDirection, diffractionOutcome(result, after),
                       diffractionOutcome(twinResult, twin),
-                      std::isfinite(length) && length > 0.0 ? normal : nullptr);
+                      std::isfinite(largest) && largest > 0.0 ? normal : nullptr);
 }
 
 void fuzzDiffraction(FuzzedDataProvider& input, std::uint64_t seed)
