@@ -241,27 +241,21 @@ std::size_t RegularFileWriter::writeText(const char* text, std::size_t size)
 std::size_t RegularFileWriter::writeBytes(const char* bytes, std::size_t size)
 {
     std::size_t done = 0;
-#if defined(_WIN32)
-    const HANDLE handle = reinterpret_cast<HANDLE>(mFile);
-    // Appending as the C library does: from the end as it is at each write,
-    // so another writer of the same file keeps its lines.
-    if (mAppends && !SetFilePointerEx(handle, LARGE_INTEGER{}, nullptr, FILE_END)) {
-        mFailure = lastSystemError();
-        return 0;
-    }
     while (done < size) {
+#if defined(_WIN32)
+        // Appending as the C library does: from the end as it is at each
+        // write, so another writer of the same file keeps its lines.
+        const HANDLE handle = reinterpret_cast<HANDLE>(mFile);
         DWORD written = 0;
-        if (!WriteFile(handle, bytes + done, static_cast<DWORD>(size - done), &written, nullptr) ||
+        if ((mAppends && !SetFilePointerEx(handle, LARGE_INTEGER{}, nullptr, FILE_END)) ||
+            !WriteFile(handle, bytes + done, static_cast<DWORD>(size - done), &written, nullptr) ||
             written == 0) {
             mFailure = lastSystemError();
             break;
         }
-        done += written;
-    }
 #else
-    // A write the disk takes only in part is followed by one for the rest,
-    // which tells why it stopped.
-    while (done < size) {
+        // A write the disk takes only in part is followed by one for the
+        // rest, which tells why it stopped.
         const ssize_t written = ::write(static_cast<int>(mFile), bytes + done, size - done);
         if (written < 0 && errno == EINTR)
             continue;
@@ -269,11 +263,11 @@ std::size_t RegularFileWriter::writeBytes(const char* bytes, std::size_t size)
             mFailure = lastSystemError();
             break;
         }
+#endif
+        // Piece by piece: another writer may append between two of them.
+        noteWhereTheLastLineStarts(bytes + done, static_cast<std::size_t>(written));
         done += static_cast<std::size_t>(written);
     }
-#endif
-    if (done > 0)
-        noteWhereTheLastLineStarts(bytes, done);
     return done;
 }
 

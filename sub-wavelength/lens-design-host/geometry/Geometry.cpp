@@ -122,7 +122,8 @@ bool makeUnit(std::array<double, 3>& v)
 
 void prepareIncidentDirection(std::array<double, 3>& v)
 {
-    if (std::max(std::abs(v[0]), std::abs(v[1])) <= unitLengthTolerance * std::abs(v[2]))
+    // Scaled up rather than z down: a subnormal z must not widen the test.
+    if (std::max(std::abs(v[0]), std::abs(v[1])) / unitLengthTolerance <= std::abs(v[2]))
         v[0] = v[1] = 0.0;
     for (double& component : v)
         component += 0.0;  // -0 + 0 is +0; every other value stays as it is

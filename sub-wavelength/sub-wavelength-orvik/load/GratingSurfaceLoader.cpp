@@ -34,16 +34,14 @@ using json = nlohmann::json;
 
 namespace {
 
-// The data file's folder as it is at the load: a relative name (also one
-// relative to a drive's working folder, "C:g.json") is resolved against the
-// working folder now, not when the first line is written, and neither a bare
-// name nor a bare drive names the root.
+// The data file's folder. A name without one is in the working folder, and
+// one with only a drive ("C:g.json") in that drive's: the folder alone ("",
+// "C:") would put the log at the root.
 std::string logFolderOf(const std::filesystem::path& fs)
 {
-    std::error_code error;
-    const std::filesystem::path file = fs.is_absolute() ? fs : std::filesystem::absolute(fs, error);
-    const std::filesystem::path folder = error ? fs.parent_path() : file.parent_path();
-    return folder.empty() ? std::string(".") : narrowPathText(folder);
+    const std::filesystem::path folder = fs.parent_path();
+    const bool namesNoFolder = folder.relative_path().empty() && !folder.has_root_directory();
+    return narrowPathText(folder) + (namesNoFolder ? "." : "");
 }
 
 // Host-program mode takes all log settings from its caller (the last load
