@@ -18,6 +18,10 @@ constexpr double EngineUnitTolerance = 1e-9;
 // What may differ between the two calls: rounding of a direction that is
 // unit only to 1e-9 must reach the outgoing ray at less than this.
 constexpr double OutcomeTolerance = 1e-6;
+// Within this cosine of grazing a ray's outcome follows rounding: an order
+// at grazing carries no ray, and the normal part of one near it, sqrt(1 -
+// u^2), keeps only eps / cos^2 of its digits (at 1e-4, 1e-8 of them).
+constexpr double GrazingCosine = 1e-4;
 // Below this incident power |E|^2 lies near the subnormal doubles, and a
 // power ratio formed from it keeps too few digits to compare.
 constexpr double SmallestComparedPower = 1e-280;
@@ -43,11 +47,10 @@ double passedPower(const HostRayOutcome& outcome)
     return outcome.result == 0 ? outcome.power : 0.0;
 }
 
-// Within 1e-6 (its cosine to the unit normal) of the surface's plane.
 bool grazes(const double* direction, const double* normal)
 {
     return std::abs(direction[0] * normal[0] + direction[1] * normal[1] + direction[2] * normal[2]) <=
-           OutcomeTolerance;
+           GrazingCosine;
 }
 
 bool nearGrazing(const double* direction, const double* normal, const HostRayOutcome& a,

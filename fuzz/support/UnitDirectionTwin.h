@@ -34,9 +34,9 @@ bool exactlyUnitTwin(const double* direction, const double* incidentField, doubl
 // failed call or one that sends no ray passes on no power, and a ray of no
 // power is no ray: an order whose power is 0 to rounding may be sent by one
 // call and not by the other. Likewise an order at grazing carries no ray,
-// so a ray that meets or leaves the surface (unit normal `normal` at the
-// hit point; null where none is known) within 1e-6 of grazing is not
-// compared: rounding decides on which side of grazing it falls.
+// and one near it keeps few digits of its normal part: a ray that meets or
+// leaves the surface (unit normal `normal` at the hit point; null where none
+// is known) within a cosine of 1e-4 of grazing is not compared.
 void requireSameAsTwin(const char* entry, const double* direction, const double* twin,
                        const HostRayOutcome& given, const HostRayOutcome& exactlyUnit, const double* normal);
 
