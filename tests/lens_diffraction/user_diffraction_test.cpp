@@ -264,17 +264,15 @@ TEST_F(UserDiffraction, OddButHarmlessInputStillTraces)
     dark.setField({0, 0, 0, 0, 0, 0});
     EXPECT_EQ(runUserDiffraction2D(dark.data()), 0);
     EXPECT_EQ(dark[D::outputPower], 0.0);
-    // A stochastic surface sends no ray for it, on the grid or off it.
+    // A stochastic surface sends none for it, off the characterised region too.
     folder.place(std::string(QUELBRANT_DATA_DIR) + "/grating-2d-positions.json", "p.json");
-    for (double x : {0.0, 1e3}) {
-        DiffractionBlock darkStochastic = rayAt(0.0, {1.0});
-        folder.fill(darkStochastic, "p.json");
-        darkStochastic.setField({0, 0, 0, 0, 0, 0});
-        darkStochastic[D::position] = x;
-        EXPECT_EQ(runUserDiffraction2D(darkStochastic.data()), 0);
-        EXPECT_EQ(darkStochastic[D::outputPower], 0.0) << x;
-        EXPECT_EQ(darkStochastic[D::outCosine + 2], 0.0) << x;
-    }
+    DiffractionBlock darkStochastic = rayAt(0.0, {1.0});
+    folder.fill(darkStochastic, "p.json");
+    darkStochastic.setField({0, 0, 0, 0, 0, 0});
+    darkStochastic[D::position] = 1e3;
+    EXPECT_EQ(runUserDiffraction2D(darkStochastic.data()), 0);
+    EXPECT_EQ(darkStochastic[D::outputPower], 0.0);
+    EXPECT_EQ(darkStochastic[D::outCosine + 2], 0.0);  // no direction written
 
     // A type that asks for neither family: no outgoing ray.
     DiffractionBlock neither = rayAt(0.0);
