@@ -69,14 +69,13 @@ bool placeHitPointOnPositionGrid(GratingSurface::PositionDefinition definition,
     const double firstTolerance = roundingTolerance(firstAxis, 0.0);
     const double secondTolerance =
         roundingTolerance(secondAxis, definition == GratingSurface::RAD_POL ? Pi : 0.0);
-    if (definition == GratingSurface::RAD_POL && position.first == 0.0) {
+    if (definition == GratingSurface::RAD_POL) {
         // Every angle names the centre, whatever the signs of its zeros made
-        // atan2 give: the axis's own angle for it where 0 is none.
-        position.second = wrapIntoAngleAxis(secondAxis, 0.0, secondTolerance);
-        if (outsideAxis(secondAxis, position.second, secondTolerance))
+        // atan2 give: 0 there, or the axis's own angle where 0 is none.
+        const bool centre = position.first == 0.0;
+        position.second = wrapIntoAngleAxis(secondAxis, centre ? 0.0 : position.second, secondTolerance);
+        if (centre && outsideAxis(secondAxis, position.second, secondTolerance))
             position.second = secondAxis.front();
-    } else if (definition == GratingSurface::RAD_POL) {
-        position.second = wrapIntoAngleAxis(secondAxis, position.second, secondTolerance);
     }
     return !outsideAxis(firstAxis, position.first, firstTolerance) &&
            !outsideAxis(secondAxis, position.second, secondTolerance);
