@@ -24,6 +24,7 @@
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -42,6 +43,7 @@
 #include "UnitDirectionTwin.h"
 #include "diffraction/DiffractionData.h"
 #include "diffraction/DiffractionRequest.h"
+#include "geometry/Geometry.h"
 #include "logger.h"
 #include "user-surface/AsphericSurface.h"
 #include "user-surface/UserDefinedSurface.h"
@@ -163,19 +165,13 @@ void requireDiffractionSameAsTwin(const std::vector<double>& before, int result,
     std::copy_n(twinDirection, 3, twin.data() + DiffractionData::cosine);
     seedCallingThreadGenerator(seed);
     const int twinResult = quelbrant::runUserDiffraction2D(twin.data());
-    // The grating's normal as the entry takes it (any length, either sign),
-    // divided by its largest part first so that its squares stay finite.
-    double normal[3];
-    std::copy_n(before.data() + DiffractionData::normal, 3, normal);
-    const double largest = std::max({std::abs(normal[0]), std::abs(normal[1]), std::abs(normal[2])});
-    for (double& component : normal)
-        component /= largest;
-    const double length = std::sqrt(normal[0] * normal[0] + normal[1] * normal[1] + normal[2] * normal[2]);
-    for (double& component : normal)
-        component /= length;
+    // The grating's normal made unit as the entry makes it (any length,
+    // either sign).
+    std::array<double, 3> normal;
+    std::copy_n(before.data() + DiffractionData::normal, 3, normal.begin());
+    const bool normalKnown = makeUnit(normal);
     requireSameAsTwin("UserDiffraction2D", direction, twinDirection, diffractionOutcome(result, after),
-                      diffractionOutcome(twinResult, twin),
-                      std::isfinite(largest) && largest > 0.0 ? normal : nullptr);
+                      diffractionOutcome(twinResult, twin), normalKnown ? normal.data() : nullptr);
 }
 
 void fuzzDiffraction(FuzzedDataProvider& input, std::uint64_t seed)
