@@ -353,6 +353,64 @@ TEST_F(UserDiffraction, TextThatIsNotUtf16NamesNoOtherFile)
     }
 }
 
+TEST_F(UserDiffraction, DirectionNotFiniteIsRefusedInEveryMode)
+{
+    // A NaN beside a tangential part within rounding of zero once passed for
+    // normal incidence; a stochastic call for another order reads no ray.
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
+    const double directions[][3] = {{0, nan, 1},  {1e-17, nan, 1}, {nan, 0, 1},      {0, 0, nan},
+                                    {0, inf, 1},  {-inf, 0, 1},    {0, 0, -inf},     {inf, inf, inf}};
+    struct Mode {
+        std::vector<double> params;
+        int expectedX;
+        double normal[3];
+    };
+    const Mode modes[] = {{{}, 0, {0, 0, 1}},        {{0, 0, 0, 0, 30}, 0, {0, 0, 1}}, {{}, 0, {0.6, 0, 0.8}},
+                          {{1.0}, 0, {0, 0, 1}},     {{1.0}, 1, {0, 0, 1}},            {{1.0}, 0, {0.6, 0, 0.8}}};
+    for (const Mode& mode : modes)
+        for (const auto& direction : directions) {
+            DiffractionBlock block = rayAt(0.0, mode.params);
+            block.setRay(direction, lambdaUm, glass, 1.0);
+            std::copy(mode.normal, mode.normal + 3, &block[D::normal]);
+            block[D::expectedOrderX] = mode.expectedX;
+            const std::vector<double> before = block.doubles();
+            EXPECT_EQ(runUserDiffraction2D(block.data()), -1) << &mode - modes << ": " << &direction - directions;
+            EXPECT_EQ(std::memcmp(block.data(), before.data(), before.size() * sizeof(double)), 0);
+        }
+}
+
+TEST_F(UserDiffraction, StochasticRayIsReflectedExactlyWhenItLeavesOnItsOwnSide)
+{
+    // Glass below air, tilted normals: 45 degrees (beyond the critical
+    // angle, all reflected) and 32 degrees (a few percent reflected).
+    folder.place(std::string(QUELBRANT_DATA_DIR) + "/bare-interface.json", "b.json");
+    const double d = pi / 180.0;
+    const double cases[][2] = {{50, 95}, {60, 92}, {-40, 170}};  // normal's and ray's angle from z
+    for (const auto& c : cases) {
+        const double n[3] = {std::sin(c[0] * d), 0, std::cos(c[0] * d)};
+        const double in[3] = {std::sin(c[1] * d), 0, std::cos(c[1] * d)};
+        int reflected = 0, served = 0;
+        for (int ray = 0; ray < 300; ++ray) {
+            DiffractionBlock block = rayAt(0.0, {1.0});
+            folder.fill(block, "b.json");
+            block.setRay(in, lambdaUm, glass, 1.0);
+            std::copy(n, n + 3, &block[D::normal]);
+            block.setField({0, 0, 1, 0, 0, 0});
+            ASSERT_EQ(runUserDiffraction2D(block.data()), 0);
+            if (block[D::outputPower] == 0.0)
+                continue;
+            const double* out = &block[D::outCosine];
+            const bool back = (out[0] * n[0] + out[2] * n[2] > 0.0) != (in[0] * n[0] + in[2] * n[2] > 0.0);
+            EXPECT_EQ(block[D::type], back ? 1.0 : 0.0) << c[0] << " ray " << ray;
+            reflected += back;
+            ++served;
+        }
+        EXPECT_GT(reflected, 0) << c[0];
+        EXPECT_EQ(reflected == served, c[0] == 50) << c[0];
+    }
+}
+
 TEST(DiffractionNames, ParameterNamesAsTheHostsEditorAsksForThem)
 {
     struct Case {

@@ -59,11 +59,6 @@ std::array<T, 3> toHost(const Matrix& m, const std::array<T, 3>& a)
     return r;
 }
 
-bool allFinite(const std::array<double, 3>& a)
-{
-    return std::isfinite(a[0]) && std::isfinite(a[1]) && std::isfinite(a[2]);
-}
-
 bool allFinite(const std::array<Complex, 3>& a)
 {
     for (const Complex& c : a)
@@ -109,6 +104,12 @@ void CachedSurface::interaction(double* d) const
         LogDebug("Taldo interaction() the surface normal is 0 or not finite.");
         throw -1;
     }
+    // Checked before any request is answered: a direction that names none
+    // fails every call, also one a stochastic surface answers with no ray.
+    if (!allFinite(std::array<double, 3>{d[D::cosine], d[D::cosine + 1], d[D::cosine + 2]})) {
+        LogDebug("Taldo interaction() the ray direction is not finite.");
+        throw -1;
+    }
 
     std::vector<int> orders;
     if (!stochastic) {
@@ -140,7 +141,11 @@ void CachedSurface::interaction(double* d) const
         rotateDegrees(dir[0], dir[1], rotationDegrees);
         rotateDegrees(field[0], field[1], rotationDegrees);
     }
-    prepareIncidentDirection(dir);
+    if (!prepareIncidentDirection(dir)) {
+        LogDebug("Taldo interaction() the ray direction is 0 or not finite in the grating's frame.");
+        throw -1;
+    }
+    const double incidentZ = dir[2];
     double x = d[D::position];
     double y = d[D::position + 1];
     if (rotated)
@@ -223,9 +228,10 @@ void CachedSurface::interaction(double* d) const
     }
     LogDebug("Taldo interaction() output direction (", tilted ? 1 : 2, "): ", dirOut[0], ", ", dirOut[1], ", ",
              dirOut[2]);
-    // The outgoing direction in the grating's frame (z is not changed by
-    // the back-rotation) against the incident z cosine as the host gave it.
-    if (stochastic && (dir[2] > 0.0) != (d[D::cosine + 2] > 0.0))
+    // Reflected: the ray leaves on the side it came from. Both z cosines in
+    // the grating's frame; the host's own z is another axis under a tilted
+    // normal.
+    if (stochastic && (dir[2] > 0.0) != (incidentZ > 0.0))
         d[D::type] = 1.0;
 }
 

@@ -86,6 +86,11 @@ double vectorNorm(std::array<double, 3>& v)
     return normalise(v);
 }
 
+bool allFinite(const std::array<double, 3>& v)
+{
+    return std::isfinite(v[0]) && std::isfinite(v[1]) && std::isfinite(v[2]);
+}
+
 bool scaleForNorm(std::array<double, 3>& v)
 {
     double largest = 0.0;
@@ -120,14 +125,22 @@ bool makeUnit(std::array<double, 3>& v)
     return true;
 }
 
-void prepareIncidentDirection(std::array<double, 3>& v)
+bool prepareIncidentDirection(std::array<double, 3>& v)
 {
+    // Refused before any comparison: max(0, NaN) is 0, which would take a
+    // NaN for a tangential part within rounding of zero.
+    if (!allFinite(v))
+        return false;
+    std::array<double, 3> prepared = v;
     // Scaled up rather than z down: a subnormal z must not widen the test.
-    if (std::max(std::abs(v[0]), std::abs(v[1])) / unitLengthTolerance <= std::abs(v[2]))
-        v[0] = v[1] = 0.0;
-    for (double& component : v)
+    if (std::max(std::abs(prepared[0]), std::abs(prepared[1])) / unitLengthTolerance <= std::abs(prepared[2]))
+        prepared[0] = prepared[1] = 0.0;
+    for (double& component : prepared)
         component += 0.0;  // -0 + 0 is +0; every other value stays as it is
-    makeUnit(v);
+    if (!makeUnit(prepared))
+        return false;
+    v = prepared;
+    return true;
 }
 
 }  // namespace quelbrant

@@ -27,6 +27,9 @@ double vectorNorm(std::vector<double>& v);
 std::array<double, 3> cross(const std::array<double, 3>& a, const std::array<double, 3>& b);
 double vectorNorm(std::array<double, 3>& v);
 
+// True when no component is NaN or infinite.
+bool allFinite(const std::array<double, 3>& v);
+
 // Scales v in place by a power of two (exactly) when its squares would
 // overflow or sink below the normal doubles, so that vectorNorm then gives
 // a unit vector. False, v untouched, when v is 0 or not finite.
@@ -44,8 +47,9 @@ bool makeUnit(std::array<double, 3>& v);
 // For the same reason a tangential part within rounding of zero (a ray along
 // a tilted normal, taken into the grating's frame) is zero: the tables at
 // normal incidence would otherwise be read at the azimuth of that rounding.
-// A zero or non-finite vector is left for the interaction to refuse.
-void prepareIncidentDirection(std::array<double, 3>& v);
+// False, v untouched, when v is 0 or has a NaN or infinite component: such a
+// ray is refused, never traced.
+bool prepareIncidentDirection(std::array<double, 3>& v);
 
 // True when the direction an interaction wrote back is of unit length. It is
 // not only where no ray leaves although the interaction counts one: total

@@ -136,8 +136,11 @@ void interactionReal(GratingSurface& surface, HostRay& ray)
     if (verbose)
         logInputRay(ray);
 
-    // 2. Ray.
+    // 2. Ray. A direction that names none is refused before anything reads
+    // it: a plane's hit point does not depend on it.
     const Vector3 d = ray.cosine();
+    if (!isFinite(d))
+        throw logHostFailureDebug(L"Ray missed.");
     const UserSurfaceInput& in = ray.in();
     const double c = in.curvature;
     const double k = in.conic;
@@ -176,7 +179,8 @@ void interactionReal(GratingSurface& surface, HostRay& ray)
     double direction[3];
     {
         Vector3 local = frame.toLocal(d);
-        prepareIncidentDirection(local);
+        if (!prepareIncidentDirection(local))
+            throw logHostFailureDebug(L"Ray missed.");
         direction[0] = local[0];
         direction[1] = local[1];
         direction[2] = local[2];

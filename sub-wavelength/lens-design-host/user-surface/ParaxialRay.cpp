@@ -15,6 +15,8 @@ void traceParaxialRay(HostRay& ray)
     const double n2 = ray.exitIndex();
     const double power = (2.0 * ray.parameter(SurfaceParam::FirstAsphere) + ray.in().curvature) * (n2 - n1);
     const Vector3 d = ray.cosine();
+    if (!allFinite(d))
+        throw logHostFailureDebug(L"Paraxial ray is not a finite number.");
     if (d[2] == 0.0) {
         out.normalL = 0.0;
         out.normalM = 0.0;
@@ -37,10 +39,8 @@ void traceParaxialRay(HostRay& ray)
     const double sign = ray.mirrorSpaceAfterSurface() ? -1.0 : 1.0;
     for (double& component : direction)
         component *= sign;
-    for (double component : direction) {
-        if (!std::isfinite(component))
-            throw logHostFailureDebug(L"Paraxial ray is not a finite number.");
-    }
+    if (!allFinite(direction))
+        throw logHostFailureDebug(L"Paraxial ray is not a finite number.");
     out.normalL = 0.0;
     out.normalM = 0.0;
     out.normalN = -1.0;

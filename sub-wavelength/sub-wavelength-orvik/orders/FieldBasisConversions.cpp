@@ -45,7 +45,7 @@ void convertSPtoXYZ(const std::complex<double>& Es, const std::complex<double>& 
     // A cosine a rounding beyond +-1 (a unit vector turned into another
     // frame) is +-1: sin theta is 0, not the square root of a negative.
     const double sinSquared = 1 - cosTheta * cosTheta;
-    const std::complex<double> z = -std::sqrt(sinSquared > 0.0 ? sinSquared : 0.0) * Ep;
+    const std::complex<double> z = -std::sqrt(sinSquared < 0.0 ? 0.0 : sinSquared) * Ep;
     Ex = x;
     Ey = y;
     Ez = z;
