@@ -202,6 +202,11 @@ void rotateRay(double* direction, const double angle)
     const double S = std::sin(angle);
     const double x = direction[0];
     const double y = direction[1];
+    // Turning the normal leaves it as it is, zeros with their signs: those
+    // name the azimuth of its S/P basis, and y*S + x*C would change them
+    // (-0 + 0 is +0), so a ray could leave in a basis turned over.
+    if (x == 0.0 && y == 0.0)
+        return;
     direction[0] = y * S + x * C;
     direction[1] = y * C - x * S;
 }

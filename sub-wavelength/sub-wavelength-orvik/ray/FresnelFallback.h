@@ -61,8 +61,9 @@ void refraction(const double n1, const double n2, double& L, double& M, double& 
                 double& epr, double& epi, double& energy, bool isR, bool isT, double rand);
 
 // Turns the x/y part of direction by -angle (radians) in place; z is kept.
-// Rotating by a and then by -a restores the vector. A null pointer is
-// ignored; a non-finite angle makes x and y NaN.
+// Rotating by a and then by -a restores the vector. A direction along the
+// normal (x = y = 0) is left as it is, the signs of its zeros included. A
+// null pointer is ignored; otherwise a non-finite angle makes x and y NaN.
 void rotateRay(double* direction, const double angle);
 
 }  // namespace quelbrant
