@@ -911,6 +911,8 @@ def writeBig(path, megabytes):
     count = max(2, int(round(megabytes * 1e6 / perWavelength)))
     writeDocument(probe, bigDocument(count), BIG_DIGITS)
     size = os.path.getsize(probe)
+    # Compared at the tenth of a megabyte the refusal names, so that asking
+    # for the named size is accepted.
     if count == 2 and megabytes < round(size / 1e6, 1):
         os.remove(probe)
         return 0, size
