@@ -592,6 +592,9 @@ def main(argv):
         except (FormatError, ValueError, KeyError, TypeError) as error:
             failures += 1
             print("FAIL %s: %s" % (path, error))
+        except OSError as error:
+            failures += 1
+            print("FAIL %s: cannot read: %s" % (path, error.strerror or error))
     if args.regenerate:
         stale = regenerateAndCompare(REPO_DATA)
         if stale:

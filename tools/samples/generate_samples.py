@@ -902,21 +902,39 @@ def bigDocument(wavelengthCount):
 
 
 def writeBig(path, megabytes):
-    """Size the wavelength axis from one measured wavelength, then write the file."""
+    """Size the wavelength axis from one measured wavelength, then write the file.  Returns the
+    wavelength count and the file's size; a count of 0, and no file, when even the smallest file
+    (two wavelengths, whose size is returned) is larger than asked for."""
     probe = path + ".probe"
     writeDocument(probe, bigDocument(1), BIG_DIGITS)
     perWavelength = os.path.getsize(probe)
-    os.remove(probe)
     count = max(2, int(round(megabytes * 1e6 / perWavelength)))
-    writeDocument(path, bigDocument(count), BIG_DIGITS)
-    return count
+    writeDocument(probe, bigDocument(count), BIG_DIGITS)
+    size = os.path.getsize(probe)
+    # Compared at the tenth of a megabyte the refusal names, so that asking
+    # for the named size is accepted.
+    if count == 2 and megabytes < round(size / 1e6, 1):
+        os.remove(probe)
+        return 0, size
+    os.replace(probe, path)
+    return count, size
+
+
+def megabytesArgument(text):
+    try:
+        value = float(text)
+    except ValueError:
+        value = math.nan
+    if not (math.isfinite(value) and value > 0):
+        raise argparse.ArgumentTypeError("MB must be a positive number, not %r" % text)
+    return value
 
 
 def main(argv):
     repoData = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "data"))
     parser = argparse.ArgumentParser(description="Write the sample grating characterisation files.")
     parser.add_argument("--out", default=repoData, help="directory for the samples (default: %(default)s)")
-    parser.add_argument("--big", type=float, metavar="MB",
+    parser.add_argument("--big", type=megabytesArgument, metavar="MB",
                         help="instead of the samples, write one file of about MB megabytes to --big-path")
     parser.add_argument("--big-path", metavar="FILE", help="where --big writes its file")
     args = parser.parse_args(argv)
@@ -924,8 +942,11 @@ def main(argv):
     if args.big is not None:
         if not args.big_path:
             parser.error("--big needs --big-path FILE")
-        count = writeBig(args.big_path, args.big)
-        print("%s: %d wavelengths, %.1f MB" % (args.big_path, count, os.path.getsize(args.big_path) / 1e6))
+        count, size = writeBig(args.big_path, args.big)
+        if count == 0:
+            parser.error("--big %g is below the smallest file it can write: %.1f MB (2 wavelengths)"
+                         % (args.big, size / 1e6))
+        print("%s: %d wavelengths, %.1f MB" % (args.big_path, count, size / 1e6))
         return 0
 
     os.makedirs(args.out, exist_ok=True)
