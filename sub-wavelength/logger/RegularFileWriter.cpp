@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <new>
+#include <optional>
 #include <string_view>
 
 #if defined(_WIN32)
@@ -13,6 +14,7 @@
 #endif
 
 #include "RegularFile.h"
+#include "WideText.h"
 
 namespace quelbrant {
 
@@ -136,14 +138,8 @@ std::string RegularFileWriter::failureReason() const
 bool RegularFileWriter::openNarrow(const std::string& file, Mode mode, std::size_t bufferBytes)
 {
 #if defined(_WIN32)
-    const int length = static_cast<int>(file.size());
-    const int units = MultiByteToWideChar(CP_ACP, 0, file.data(), length, nullptr, 0);
-    if (units <= 0 && !file.empty())
-        return false;
-    std::wstring wide(static_cast<std::size_t>(units), L'\0');
-    if (MultiByteToWideChar(CP_ACP, 0, file.data(), length, wide.data(), units) != units)
-        return false;
-    return open(std::filesystem::path(wide), mode, bufferBytes);
+    const std::optional<std::wstring> wide = wideFromActiveCodePage(file);
+    return wide && open(std::filesystem::path(*wide), mode, bufferBytes);
 #else
     return open(std::filesystem::path(file), mode, bufferBytes);
 #endif
