@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <new>
+#include <optional>
 #include <string_view>
 
 #if defined(_WIN32)
@@ -13,6 +14,7 @@
 #endif
 
 #include "RegularFile.h"
+#include "WideText.h"
 
 namespace quelbrant {
 
@@ -136,14 +138,8 @@ std::string RegularFileWriter::failureReason() const
 bool RegularFileWriter::openNarrow(const std::string& file, Mode mode, std::size_t bufferBytes)
 {
 #if defined(_WIN32)
-    const int length = static_cast<int>(file.size());
-    const int units = MultiByteToWideChar(CP_ACP, 0, file.data(), length, nullptr, 0);
-    if (units <= 0 && !file.empty())
-        return false;
-    std::wstring wide(static_cast<std::size_t>(units), L'\0');
-    if (MultiByteToWideChar(CP_ACP, 0, file.data(), length, wide.data(), units) != units)
-        return false;
-    return open(std::filesystem::path(wide), mode, bufferBytes);
+    const std::optional<std::wstring> wide = wideFromActiveCodePage(file);
+    return wide && open(std::filesystem::path(*wide), mode, bufferBytes);
 #else
     return open(std::filesystem::path(file), mode, bufferBytes);
 #endif
@@ -292,26 +288,34 @@ void RegularFileWriter::noteWhereTheLastLineStarts(const char* bytes, std::size_
     mWrittenEnd = end;
 }
 
+bool RegularFileWriter::endsWhereItsLastWriteLeftIt() const
+{
+    if (!isOpen() || mWrittenEnd < 0)
+        return false;
+#if defined(_WIN32)
+    LARGE_INTEGER fileSize{};
+    return GetFileSizeEx(reinterpret_cast<HANDLE>(mFile), &fileSize) && fileSize.QuadPart == mWrittenEnd;
+#else
+    struct stat status;
+    return ::fstat(static_cast<int>(mFile), &status) == 0 && status.st_size == mWrittenEnd;
+#endif
+}
+
 // Only while the file still ends where this writer's last write left it:
 // lines another writer appended since stay.
 void RegularFileWriter::dropUnfinishedLine()
 {
-    if (!isOpen() || mUnfinishedLineStart < 0)
+    if (mUnfinishedLineStart < 0 || !endsWhereItsLastWriteLeftIt())
         return;
 #if defined(_WIN32)
     const HANDLE handle = reinterpret_cast<HANDLE>(mFile);
-    LARGE_INTEGER fileSize{};
     LARGE_INTEGER lineStart{};
     lineStart.QuadPart = mUnfinishedLineStart;
-    if (!GetFileSizeEx(handle, &fileSize) || fileSize.QuadPart != mWrittenEnd ||
-        !SetFilePointerEx(handle, lineStart, nullptr, FILE_BEGIN) || !SetEndOfFile(handle))
+    if (!SetFilePointerEx(handle, lineStart, nullptr, FILE_BEGIN) || !SetEndOfFile(handle))
         return;
     mEndsInCarriageReturn = false;
 #else
-    const int descriptor = static_cast<int>(mFile);
-    struct stat status;
-    if (::fstat(descriptor, &status) != 0 || status.st_size != mWrittenEnd ||
-        ::ftruncate(descriptor, static_cast<off_t>(mUnfinishedLineStart)) != 0)
+    if (::ftruncate(static_cast<int>(mFile), static_cast<off_t>(mUnfinishedLineStart)) != 0)
         return;
 #endif
     mWrittenEnd = mUnfinishedLineStart;

@@ -46,6 +46,10 @@ public:
     // between this check and the cut is a race no file lock of the system
     // rules out.
     void dropUnfinishedLine();
+    // True while the file ends where this writer's last write left it: no
+    // other writer has appended (or cut) since. False when that cannot be
+    // told.
+    bool endsWhereItsLastWriteLeftIt() const;
     // Why the last open or write failed, as the system says it ("Permission
     // denied", "No such file or directory"), or "Not a regular file".
     std::string failureReason() const;

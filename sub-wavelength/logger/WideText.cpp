@@ -2,6 +2,10 @@
 
 #include "logger.h"
 
+#if defined(_WIN32)
+#include <windows.h>
+#endif
+
 namespace quelbrant {
 
 std::string keepLowBytes(const std::wstring& text)
@@ -14,6 +18,20 @@ std::string keepLowBytes(const std::wstring& text)
 }
 
 #if defined(_WIN32)
+
+std::optional<std::wstring> wideFromActiveCodePage(const std::string& narrow)
+{
+    if (narrow.empty())
+        return std::wstring();
+    const int length = static_cast<int>(narrow.size());
+    const int units = MultiByteToWideChar(CP_ACP, 0, narrow.data(), length, nullptr, 0);
+    if (units <= 0)
+        return std::nullopt;
+    std::wstring wide(static_cast<std::size_t>(units), L'\0');
+    if (MultiByteToWideChar(CP_ACP, 0, narrow.data(), length, wide.data(), units) != units)
+        return std::nullopt;
+    return wide;
+}
 
 int LogDebug(std::wstring message)
 {

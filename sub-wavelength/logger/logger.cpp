@@ -214,9 +214,9 @@ void Logger::markWritten(std::size_t lineCount, bool isLastPass)
 
 // After the writer has ended: lines queued after its last pass, i.e. after
 // stop(), reach the file when the logger goes. Then the file ends in whole
-// lines: a line a write cut is finished and the lines lost are counted if
-// the disk takes them now; where it does not, the file is cut back to its
-// last whole line.
+// lines: a line a write cut is finished (unless another writer appended
+// after it) and the lines lost are counted if the disk takes them now; where
+// it does not, the file is cut back to its last whole line.
 void Logger::writeLeftoverLines()
 {
     std::deque<std::string> lines;
@@ -238,6 +238,13 @@ void Logger::writeLeftoverLines()
 // is whole. With no lines, only what is left of that line and the count.
 void Logger::writeLines(const std::deque<std::string>& lines)
 {
+    // The rest of a cut line belongs right after its head. Once another
+    // writer has appended to the file (room came back for it first), the
+    // rest there would be a broken line of its own after the other's: the
+    // head stays cut and the batch begins with whole lines. One that appends
+    // between this check and the write is a race no file lock rules out.
+    if (mCutLineRest > 0 && !mFile.endsWhereItsLastWriteLeftIt())
+        mCutLineRest = 0;
     if (lines.empty() && mCutLineRest == 0 && mUnwrittenLines == 0)
         return;
     // The batch keeps its storage from one pass to the next, so a writer in

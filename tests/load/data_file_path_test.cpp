@@ -93,6 +93,8 @@ TEST(DataFilePath, NullNameGivesAnEmptyPath)
 #if defined(_WIN32)
 #include <windows.h>
 
+#include "WideText.h"
+
 TEST(DataFilePath, WindowsKeepsTheWideNameForOpening)
 {
     const std::wstring wide = wideFromCodePoints({U'C', U':', U'\\', 0x65E5, U'\\', 0x3B1, U'.', U'j'});
@@ -110,6 +112,19 @@ TEST(DataFilePath, WindowsNarrowFormUsesTheActiveCodePage)
         EXPECT_EQ(narrowPathText(std::filesystem::path(wideFromCodePoints({0xE9}))), "\xE9");
     } else {
         GTEST_SKIP() << "active code page " << GetACP() << " is not Windows-1252";
+    }
+}
+
+// The narrow form opens the folder it was made from or none: a with a
+// macron must not read as the sibling "data" (Windows-1252's best fit), nor
+// a lone surrogate as U+FFFD (a UTF-8 code page's).
+TEST(DataFilePath, WindowsNarrowFormNamesNoOtherFolder)
+{
+    for (const std::wstring& folder : {wideFromCodePoints({U'd', 0x101, U't', U'a'}),
+                                       wideFromCodePoints({U'd', 0x434, 0x430}), std::wstring(L"d\xD800")}) {
+        const std::string narrow = narrowPathText(std::filesystem::path(folder));
+        EXPECT_TRUE(wideFromActiveCodePage(narrow) == folder || narrow.find('?') != std::string::npos)
+            << narrow << " on code page " << GetACP();
     }
 }
 #else

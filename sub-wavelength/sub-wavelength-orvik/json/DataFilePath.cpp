@@ -5,6 +5,8 @@
 
 #if defined(_WIN32)
 #include <windows.h>
+
+#include "WideText.h"
 #endif
 
 namespace quelbrant {
@@ -105,10 +107,13 @@ std::string narrowPathText(const std::filesystem::path& path)
     if (bytes > 0) {
         std::string narrow(static_cast<size_t>(bytes), '\0');
         if (WideCharToMultiByte(CP_ACP, 0, wide.data(), length, narrow.data(), bytes, nullptr, nullptr) ==
-            bytes)
+            bytes && wideFromActiveCodePage(narrow) == wide)
             return narrow;
     }
-    // The code page could not take the text at all: keep ASCII, mark the rest.
+    // The code page cannot take the text exactly: a best-fit look-alike
+    // ("data" for a folder whose a bears a macron) names another file, and a
+    // log would land in that sibling. ASCII is kept and the rest marked '?',
+    // which no Windows file name holds, so the text opens nothing.
     std::string narrow;
     for (wchar_t w : wide)
         narrow += (w > 0 && w < 0x80) ? static_cast<char>(w) : '?';

@@ -22,8 +22,9 @@ std::string utf8FromWide(std::wstring_view wide);
 std::filesystem::path dataFilePath(const wchar_t* filename);
 
 // Narrow text of a path for the log (directory and debug line). Linux: the
-// UTF-8 bytes as they are. Windows: the active code page; characters it lacks
-// become the code page's default character.
+// UTF-8 bytes as they are. Windows: the active code page, where it reads back
+// as the same wide name; otherwise ASCII is kept and every other character
+// becomes '?', so that the text opens no file at all rather than another one.
 std::string narrowPathText(const std::filesystem::path& path);
 
 }  // namespace quelbrant
