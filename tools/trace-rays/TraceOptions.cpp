@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 #include <sstream>
 #include <stdexcept>
 
@@ -18,12 +19,21 @@ double parseNumber(const std::string& option, const std::string& text)
     return value;
 }
 
-std::uint64_t parseCount(const std::string& option, const std::string& text)
+// Plain decimal digits only: a sign, a space or any other character is
+// refused, and so is a value above `largest` (strtoull would wrap a minus
+// sign round and clamp an overflow without a word).
+std::uint64_t parseCount(const std::string& option, const std::string& text, std::uint64_t largest)
 {
-    char* end = nullptr;
-    const unsigned long long value = std::strtoull(text.c_str(), &end, 10);
-    if (text.empty() || text[0] == '-' || *end != '\0')
+    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos)
         throw std::invalid_argument(option + " expects a whole number, not \"" + text + "\"");
+    std::uint64_t value = 0;
+    for (const char c : text) {
+        const unsigned digit = static_cast<unsigned>(c - '0');
+        if (value > (largest - digit) / 10)
+            throw std::invalid_argument(option + " expects a whole number no larger than " +
+                                        std::to_string(largest) + ", not \"" + text + "\"");
+        value = value * 10 + digit;
+    }
     return value;
 }
 
@@ -82,9 +92,10 @@ TraceOptions parseTraceOptions(const std::vector<std::string>& arguments, TraceO
             options.gratingPath = value();
             fileGiven = true;
         } else if (option == "--rays" || option == "-n") {
-            options.rays = parseCount(option, value());
+            options.rays = parseCount(option, value(), std::numeric_limits<size_t>::max());
         } else if (option == "--threads") {
-            options.threads = static_cast<unsigned>(parseCount(option, value()));
+            options.threads =
+                static_cast<unsigned>(parseCount(option, value(), std::numeric_limits<unsigned>::max()));
         } else if (option == "--theta") {
             options.thetaDegrees = parseNumber(option, value());
             if (options.thetaDegrees < 0.0 || options.thetaDegrees >= 90.0)
@@ -147,7 +158,7 @@ TraceOptions parseTraceOptions(const std::vector<std::string>& arguments, TraceO
         } else if (option == "--data-root") {
             options.dataRoot = value();
         } else if (option == "--seed") {
-            options.seed = parseCount(option, value());
+            options.seed = parseCount(option, value(), std::numeric_limits<std::uint64_t>::max());
         } else if (!option.empty() && option[0] != '-' && !fileGiven) {
             options.gratingPath = option;
             fileGiven = true;
