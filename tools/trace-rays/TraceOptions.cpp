@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 #include <limits>
 #include <sstream>
 #include <stdexcept>
@@ -35,6 +36,17 @@ std::uint64_t parseCount(const std::string& option, const std::string& text, std
         value = value * 10 + digit;
     }
     return value;
+}
+
+// A bare file name names a file in the working folder: handed on as it
+// stands, the system would look it up on its library search path instead.
+// Made absolute rather than given a "./", which Windows may still search for.
+std::string libraryPathFrom(const std::string& text)
+{
+    const std::filesystem::path path = std::filesystem::u8path(text);
+    if (path.has_parent_path() || path.has_root_path())
+        return text;
+    return std::filesystem::absolute(path).u8string();
 }
 
 std::vector<double> parseList(const std::string& option, const std::string& text, size_t count)
@@ -87,7 +99,7 @@ TraceOptions parseTraceOptions(const std::vector<std::string>& arguments, TraceO
         if (option == "-h" || option == "--help") {
             options.help = true;
         } else if (option == "--library") {
-            options.libraryPath = value();
+            options.libraryPath = libraryPathFrom(value());
         } else if (option == "--file") {
             options.gratingPath = value();
             fileGiven = true;
