@@ -218,9 +218,11 @@ std::string usageText(const TraceOptions& d)
             "  --x MM, --y MM       hit point on the surface in mm (default 0, 0)\n"
             "  --seed N             seed for the random polarisations of unpolarised light\n"
             "  --table-basis sp|xy  basis the loaded tables are held in, for the expected column\n"
-            "                       (default: xy for unit-vector and k-vector grids, else sp)\n"
+            "                       (default: as the file's polarization_interpolation_basis gives it)\n"
             "  --check SIGMAS       fail (exit 3) when a share differs from the tables' expectation by\n"
-            "                       more than SIGMAS standard errors, or rays go where none are expected\n"
+            "                       more than SIGMAS standard errors, or rays go where none are expected;\n"
+            "                       exit 4 when trace-rays cannot predict the shares (position data,\n"
+            "                       a theta grid per wavelength)\n"
             "  --entry bsdf|diffraction2d|user-surface\n"
             "                       entry point the rays go through (default bsdf, Interaction_V2);\n"
             "                       Windows build: diffraction2d is UserDiffraction2D in stochastic mode,\n"
@@ -228,7 +230,9 @@ std::string usageText(const TraceOptions& d)
             "                       order, one chosen per ray by the power it carries\n"
             "  --data-root DIR      user-surface: first set DIR as the host's data folder (registry\n"
             "                       HKCU\\SOFTWARE\\Taldo TaldoRoot) and copy the file to DIR\\DLL\\Surfaces\n"
-            "  -h, --help           this text\n";
+            "  -h, --help           this text\n\n"
+            "exit status: 0 done (and the check passed), 1 the library failed to load or trace,\n"
+            "2 usage error, 3 the check failed, 4 the check is not possible for this file\n";
     return text.str();
 }
 
