@@ -182,7 +182,8 @@ int run(const TraceOptions& options)
     }
 
     const OutcomeReport report =
-        reportOutcomes(result.tally, expected, options.checkSigmas.value_or(DefaultSigmas));
+        reportOutcomes(result.tally, expected, options.checkSigmas.value_or(DefaultSigmas),
+                       options.entry == HostEntry::Bsdf);
     std::cout << "\n" << report.table << "\n";
     std::snprintf(line, sizeof line, "%llu rays in %.3f s on %u threads: %.0f rays per second\n",
                   static_cast<unsigned long long>(result.tally.rays()), result.seconds, setup.threads,
