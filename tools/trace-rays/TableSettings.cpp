@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
+#include <string>
 
 namespace {
 
@@ -15,31 +16,29 @@ const char* const ThetaKey = "polarization_interpolate_over_theta_ux_kx";
 const char* const PhiKey = "polarization_interpolate_over_phi_uy_ky";
 const char* const WavelengthKey = "polarization_interpolate_over_wavelength";
 
-// The loader reads a setting as a JSON number, a flag also as true or false,
-// and falls back to the default for any other value except a one-element
-// matrix object, whose reading is not restated here.
-struct Setting {
-    const json* value = nullptr;  // null: the default applies
-    bool readable = true;
-};
-
-Setting settingOf(const json& root, const char* key, bool flag)
+// The value the loader reads for key, or null where it takes the default:
+// a JSON number, for a flag also true or false; any other value but an
+// object gives the default. An object is read as a one-element matrix,
+// which is not restated here: it leaves the settings unknown.
+const json* settingOf(const json& root, const char* key, bool flag, TableSettings& settings)
 {
     const auto it = root.find(key);
     if (it == root.end() || !(it->is_number() || it->is_object() || (flag && it->is_boolean())))
-        return {};
-    return {&*it, !it->is_object()};
+        return nullptr;
+    if (it->is_object()) {
+        settings.unknownReason = std::string(key) + " is a matrix object, which trace-rays does not read";
+        return nullptr;
+    }
+    return &*it;
 }
 
 // getbool: true and false as they stand, a number by whether it is 0.
 bool flagOf(const json& root, const char* key, TableSettings& settings)
 {
-    const Setting s = settingOf(root, key, true);
-    if (!s.readable)
-        settings.unknownReason = std::string(key) + " is a matrix object, which trace-rays does not read";
-    if (s.value == nullptr || !s.readable)
+    const json* value = settingOf(root, key, true, settings);
+    if (value == nullptr)
         return true;
-    return s.value->is_boolean() ? s.value->get<bool>() : s.value->get<double>() != 0.0;
+    return value->is_boolean() ? value->get<bool>() : value->get<double>() != 0.0;
 }
 
 }  // namespace
@@ -59,12 +58,8 @@ TableSettings readTableSettings(const std::string& pathUtf8)
     }
     // getint: the number rounded, halves away from zero (the loader refuses
     // a file whose value is then not 1, 2 or 3).
-    const Setting basis = settingOf(root, BasisKey, false);
-    if (!basis.readable)
-        settings.unknownReason =
-            std::string(BasisKey) + " is a matrix object, which trace-rays does not read";
-    else if (basis.value != nullptr)
-        settings.interpolationBasis = static_cast<int>(std::round(basis.value->get<double>()));
+    if (const json* basis = settingOf(root, BasisKey, false, settings))
+        settings.interpolationBasis = static_cast<int>(std::round(basis->get<double>()));
     const bool theta = flagOf(root, ThetaKey, settings);
     const bool phi = flagOf(root, PhiKey, settings);
     settings.nearestAngleNodes = !theta || !phi;
