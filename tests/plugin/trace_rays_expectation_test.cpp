@@ -136,6 +136,21 @@ TEST(TraceRaysExpectation, UnpolarisedLightAveragesSAndP)
     EXPECT_TRUE(expectedOutcome(g.view, light).orders.empty());
 }
 
+TEST(TraceRaysExpectation, EachUnpolarisedRayDrawsFromItsOwnPowers)
+{
+    // Lossless: order 0 passes only S (power 0.64), order 1 only P (0.04). A
+    // ray at angle psi takes order 0 with 0.64 cos^2 / (0.64 cos^2 + 0.04
+    // sin^2), on average 0.8 / (0.8 + 0.2), not 0.64 / 0.68.
+    GratingTables g({0.0}, {{0.0, 0.8, 0.0}}, true);
+    g.t[2 + 3 * 3] = 0.2;
+    g.view.mHalfSpaces[0].mLossless = true;
+    IncidentLight light = sPolarisedFromBelow(0.0);
+    light.unpolarised = true;
+    const ExpectedOutcome outcome = expectedOutcome(g.view, light);
+    EXPECT_NEAR(findOrder(outcome, 0)->share, 0.8, 1e-12);
+    EXPECT_NEAR(findOrder(outcome, 1)->share, 0.2, 1e-12);
+}
+
 TEST(TraceRaysExpectation, XYTablesActOnCartesianComponents)
 {
     // Held in X/Y, a block that passes only Ex: at 30 degrees in the x-z

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "UnpolarisedShares.h"
+
 namespace {
 
 constexpr double Pi = 3.141592653589793;
@@ -15,7 +17,7 @@ struct Bracket {
     double w1 = 1.0, w2 = 0.0;
 };
 
-Bracket bracketOn(const View::view<double>& axis, double x0)
+Bracket bracketOn(const View::view<double>& axis, double x0, bool nearest)
 {
     Bracket b;
     const size_t count = axis.mSize;
@@ -30,6 +32,10 @@ Bracket bracketOn(const View::view<double>& axis, double x0)
     const double delta = axis.mData[b.p2] - axis.mData[b.p1];
     b.w1 = delta != 0.0 ? (axis.mData[b.p2] - x0) / delta : 0.5;
     b.w2 = 1.0 - b.w1;
+    if (nearest) {
+        b.w1 = b.w1 > b.w2 ? 1.0 : 0.0;
+        b.w2 = 1.0 - b.w1;
+    }
     return b;
 }
 
@@ -140,6 +146,8 @@ ExpectedOutcome expectedOutcome(const dirtyGratingWrapper& view, const IncidentL
 {
     ExpectedOutcome outcome;
     outcome.tablesInXY = light.tablesInXY;
+    outcome.nearestAngleNodes = light.nearestAngleNodes;
+    outcome.nearestWavelengthNode = light.nearestWavelengthNode;
     const std::array<double, 3>& dir = light.direction;
 
     // Side the ray comes from, as the library decides it: by the direction,
@@ -194,14 +202,15 @@ ExpectedOutcome expectedOutcome(const dirtyGratingWrapper& view, const IncidentL
             outcome.unknownReason = "the angle definition is not set";
             return outcome;
     }
-    at.a1 = bracketOn(side.mThetaOrUxOrKx.mData, c1);
-    at.a2 = bracketOn(side.mPhiOrUyOrKy, c2);
-    at.wavelength = bracketOn(side.mLambda, lambda);
+    at.a1 = bracketOn(side.mThetaOrUxOrKx.mData, c1, light.nearestAngleNodes);
+    at.a2 = bracketOn(side.mPhiOrUyOrKy, c2, light.nearestAngleNodes);
+    at.wavelength = bracketOn(side.mLambda, lambda, light.nearestWavelengthNode);
 
     const double k1[3] = {view.mK1Gx, view.mK1Gy, view.mK1GNorm};
     const double k2[3] = {view.mK2Gx, view.mK2Gy, view.mK2GNorm};
     const double zSign = std::copysign(1.0, dir[2]);
     double total = 0.0;
+    std::vector<PolarisationPower> unpolarised;
     for (const Family& family : families) {
         const size_t nCount = family.n->mSize, mCount = family.m->mSize;
         const size_t iFirst = k1[2] == 0.0 ? positionOfZeroOrder(*family.n) : 0;
@@ -223,20 +232,34 @@ ExpectedOutcome expectedOutcome(const dirtyGratingWrapper& view, const IncidentL
                 auto powerFor = [&](Complex es, Complex ep) {
                     return powerOf(jones, es, ep, dir, out, light.tablesInXY);
                 };
-                const double power = light.unpolarised ? 0.5 * (powerFor(1.0, 0.0) + powerFor(0.0, 1.0))
-                                                       : powerFor(light.es, light.ep);
+                // Unpolarised: the power over the angle psi of es = cos psi,
+                // ep = sin psi, from S, P and the diagonal psi = 45 degrees.
+                PolarisationPower overAngle{0.0, 0.0, 0.0};
+                if (light.unpolarised) {
+                    const double s = powerFor(1.0, 0.0), p = powerFor(0.0, 1.0);
+                    overAngle = {0.5 * (s + p), 0.5 * (s - p), 0.0};
+                    overAngle.sin2 = powerFor(std::sqrt(0.5), std::sqrt(0.5)) - overAngle.mean;
+                }
+                const double power = light.unpolarised ? overAngle.mean : powerFor(light.es, light.ep);
                 if (power <= 0.0)
                     continue;
                 outcome.orders.push_back({family.reflected, n, m, out, power});
                 total += power;
+                unpolarised.push_back(overAngle);
             }
         }
     }
 
     // A ray draws in [0, 1) of its incident power and is lost above the
     // orders' total, unless the side is lossless or the orders carry more
-    // than came in: then the draw spans just the orders.
-    if (side.mLossless || total > 1.0) {
+    // than came in: then the draw spans just the orders. Each ray of
+    // unpolarised light makes that choice with its own powers.
+    if (light.unpolarised) {
+        const UnpolarisedShares mean = unpolarisedShares(unpolarised, side.mLossless);
+        for (size_t k = 0; k < outcome.orders.size(); ++k)
+            outcome.orders[k].share = mean.shares[k];
+        outcome.lostShare = mean.lostShare;
+    } else if (side.mLossless || total > 1.0) {
         for (ExpectedOrder& order : outcome.orders)
             order.share /= total;
     } else {

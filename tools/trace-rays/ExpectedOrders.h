@@ -5,10 +5,8 @@
 // orders (grating equation) and the share of rays each should receive.
 //
 // The view carries neither the polarisation basis the tables are held in nor
-// the interpolation switches. The caller names the basis (the loader holds
-// unit-vector and k-vector grids in X/Y; polar grids in S/P unless the file
-// asks for X/Y); interpolation is taken as multilinear along every axis (the
-// file format's default).
+// the interpolation switches: the caller names them, from the file's
+// settings (TableSettings.h).
 
 #include <array>
 #include <complex>
@@ -24,6 +22,10 @@ struct IncidentLight {
     bool unpolarised;  // random linear polarisation per ray
     std::complex<double> es, ep;
     bool tablesInXY;  // Jones blocks act on (Ex, Ey) rather than on (Es, Ep)
+    // Nearest node instead of interpolation along both angle axes, along
+    // the wavelength axis (a tie takes the upper node, as in the library).
+    bool nearestAngleNodes = false;
+    bool nearestWavelengthNode = false;
 };
 
 struct ExpectedOrder {
@@ -38,6 +40,8 @@ struct ExpectedOutcome {
     std::vector<ExpectedOrder> orders;
     double lostShare = 0.0;   // rays for which no ray leaves
     bool tablesInXY = false;  // the basis the expectation took the tables in
+    bool nearestAngleNodes = false;
+    bool nearestWavelengthNode = false;
     bool known() const { return unknownReason.empty(); }
 };
 

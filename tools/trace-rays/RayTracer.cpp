@@ -7,6 +7,7 @@
 #include <mutex>
 #include <random>
 #include <stdexcept>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -102,14 +103,25 @@ TraceRun traceRays(const PluginExports& plugin, const TraceSetup& setup,
         };
         const std::uint64_t first = boundary(t);
         const std::uint64_t last = boundary(t + 1);
-        workers.emplace_back(traceShare, std::cref(plugin), std::cref(setup), first, last, t,
-                             std::ref(tallies[t]), std::ref(shared));
+        try {
+            workers.emplace_back(traceShare, std::cref(plugin), std::cref(setup), first, last, t,
+                                 std::ref(tallies[t]), std::ref(shared));
+        } catch (const std::exception& e) {
+            // The threads already running stop and are joined below: a
+            // joinable std::thread must not be destroyed.
+            std::lock_guard<std::mutex> lock(shared.mutex);
+            shared.failure = "cannot start tracing thread " + std::to_string(t + 1) + " of " +
+                             std::to_string(threads) + " (" + e.what() + "); try fewer --threads";
+            shared.stop = true;
+            break;
+        }
     }
+    const size_t started = workers.size();
     auto elapsed = [&] { return std::chrono::duration<double>(Clock::now() - start).count(); };
     {
         std::unique_lock<std::mutex> lock(shared.finishMutex);
         while (!shared.finished.wait_for(lock, std::chrono::milliseconds(100),
-                                         [&] { return shared.finishedThreads == threads; }))
+                                         [&] { return shared.finishedThreads == started; }))
             progress(shared.done.load(), elapsed());
     }
     for (std::thread& worker : workers)

@@ -16,4 +16,7 @@ struct OutcomeReport {
     std::vector<std::string> disagreements;
 };
 
-OutcomeReport reportOutcomes(const RayTally& tally, const ExpectedOutcome& expected, double sigmas);
+// orderCodes: the codes are the library's own (Interaction_V2); false for
+// the lens-design host's entry points, whose rays show only their side.
+OutcomeReport reportOutcomes(const RayTally& tally, const ExpectedOutcome& expected, double sigmas,
+                             bool orderCodes);

@@ -2,6 +2,8 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
+#include <limits>
 #include <sstream>
 #include <stdexcept>
 
@@ -18,13 +20,33 @@ double parseNumber(const std::string& option, const std::string& text)
     return value;
 }
 
-std::uint64_t parseCount(const std::string& option, const std::string& text)
+// Plain decimal digits only: a sign, a space or any other character is
+// refused, and so is a value above `largest` (strtoull would wrap a minus
+// sign round and clamp an overflow without a word).
+std::uint64_t parseCount(const std::string& option, const std::string& text, std::uint64_t largest)
 {
-    char* end = nullptr;
-    const unsigned long long value = std::strtoull(text.c_str(), &end, 10);
-    if (text.empty() || text[0] == '-' || *end != '\0')
+    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos)
         throw std::invalid_argument(option + " expects a whole number, not \"" + text + "\"");
+    std::uint64_t value = 0;
+    for (const char c : text) {
+        const unsigned digit = static_cast<unsigned>(c - '0');
+        if (value > (largest - digit) / 10)
+            throw std::invalid_argument(option + " expects a whole number no larger than " +
+                                        std::to_string(largest) + ", not \"" + text + "\"");
+        value = value * 10 + digit;
+    }
     return value;
+}
+
+// A bare file name names a file in the working folder: handed on as it
+// stands, the system would look it up on its library search path instead.
+// Made absolute rather than given a "./", which Windows may still search for.
+std::string libraryPathFrom(const std::string& text)
+{
+    const std::filesystem::path path = std::filesystem::u8path(text);
+    if (path.has_parent_path() || path.has_root_path())
+        return text;
+    return std::filesystem::absolute(path).u8string();
 }
 
 std::vector<double> parseList(const std::string& option, const std::string& text, size_t count)
@@ -77,14 +99,15 @@ TraceOptions parseTraceOptions(const std::vector<std::string>& arguments, TraceO
         if (option == "-h" || option == "--help") {
             options.help = true;
         } else if (option == "--library") {
-            options.libraryPath = value();
+            options.libraryPath = libraryPathFrom(value());
         } else if (option == "--file") {
             options.gratingPath = value();
             fileGiven = true;
         } else if (option == "--rays" || option == "-n") {
-            options.rays = parseCount(option, value());
+            options.rays = parseCount(option, value(), std::numeric_limits<size_t>::max());
         } else if (option == "--threads") {
-            options.threads = static_cast<unsigned>(parseCount(option, value()));
+            options.threads =
+                static_cast<unsigned>(parseCount(option, value(), std::numeric_limits<unsigned>::max()));
         } else if (option == "--theta") {
             options.thetaDegrees = parseNumber(option, value());
             if (options.thetaDegrees < 0.0 || options.thetaDegrees >= 90.0)
@@ -147,7 +170,7 @@ TraceOptions parseTraceOptions(const std::vector<std::string>& arguments, TraceO
         } else if (option == "--data-root") {
             options.dataRoot = value();
         } else if (option == "--seed") {
-            options.seed = parseCount(option, value());
+            options.seed = parseCount(option, value(), std::numeric_limits<std::uint64_t>::max());
         } else if (!option.empty() && option[0] != '-' && !fileGiven) {
             options.gratingPath = option;
             fileGiven = true;
@@ -195,9 +218,11 @@ std::string usageText(const TraceOptions& d)
             "  --x MM, --y MM       hit point on the surface in mm (default 0, 0)\n"
             "  --seed N             seed for the random polarisations of unpolarised light\n"
             "  --table-basis sp|xy  basis the loaded tables are held in, for the expected column\n"
-            "                       (default: xy for unit-vector and k-vector grids, else sp)\n"
+            "                       (default: as the file's polarization_interpolation_basis gives it)\n"
             "  --check SIGMAS       fail (exit 3) when a share differs from the tables' expectation by\n"
-            "                       more than SIGMAS standard errors, or rays go where none are expected\n"
+            "                       more than SIGMAS standard errors, or rays go where none are expected;\n"
+            "                       exit 4 when trace-rays cannot predict the shares (position data,\n"
+            "                       a theta grid per wavelength)\n"
             "  --entry bsdf|diffraction2d|user-surface\n"
             "                       entry point the rays go through (default bsdf, Interaction_V2);\n"
             "                       Windows build: diffraction2d is UserDiffraction2D in stochastic mode,\n"
@@ -205,7 +230,9 @@ std::string usageText(const TraceOptions& d)
             "                       order, one chosen per ray by the power it carries\n"
             "  --data-root DIR      user-surface: first set DIR as the host's data folder (registry\n"
             "                       HKCU\\SOFTWARE\\Taldo TaldoRoot) and copy the file to DIR\\DLL\\Surfaces\n"
-            "  -h, --help           this text\n";
+            "  -h, --help           this text\n\n"
+            "exit status: 0 done (and the check passed), 1 the library failed to load or trace,\n"
+            "2 usage error, 3 the check failed, 4 the check is not possible for this file\n";
     return text.str();
 }
 
