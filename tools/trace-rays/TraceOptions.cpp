@@ -198,7 +198,7 @@ std::string usageText(const TraceOptions& d)
             "  -n, --rays N         number of rays (default "
          << d.rays
          << ")\n"
-            "  --threads N          tracing threads (default: one per hardware thread)\n"
+            "  --threads N          tracing threads (default, and 0: one per hardware thread)\n"
             "  --theta DEG          polar angle of incidence, degrees in [0, 90) (default "
          << d.thetaDegrees
          << ")\n"
