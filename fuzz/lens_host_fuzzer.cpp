@@ -8,10 +8,12 @@
 // -1 the block or both records are byte for byte as they were; on 0 every
 // double the call changed is finite, and a ray it sent on (a diffracted ray,
 // a paraxial or real ray of the user surface) leaves in a direction of unit
-// length. And a second oracle: an incident direction the engine takes as unit
-// (|d|^2 - 1 within 1e-9), or one with a -0 component, is traced once more
-// as its exactly unit twin (UnitDirectionTwin.h), with the same random
-// draws; both must be served alike.
+// length. A call that reads the incident direction (the diffraction entry,
+// requests 4 and 5) serves none with a NaN or infinite component. And a
+// second oracle: an incident direction the engine takes as unit (|d|^2 - 1
+// within 1e-9), or one with a -0 component, is traced once more as its
+// exactly unit twin (UnitDirectionTwin.h), with the same random draws; both
+// must be served alike.
 //
 // The caches keep every surface until unload, so the values that make a
 // cache key (file, "Stochastic mode", "Test Mode", "Rotate", "Log") come
@@ -142,6 +144,15 @@ void requireUnitDirection(double x, double y, double z, const char* what)
     }
 }
 
+// A call that served a ray read a direction that names one.
+void requireFiniteDirectionIfServed(bool served, const double* direction, const char* what)
+{
+    if (served && !(std::isfinite(direction[0]) && std::isfinite(direction[1]) && std::isfinite(direction[2]))) {
+        std::fprintf(stderr, "%s: direction (%g, %g, %g) served\n", what, direction[0], direction[1], direction[2]);
+        FUZZ_REQUIRE(false, "a direction with a NaN or infinite component is never served");
+    }
+}
+
 HostRayOutcome diffractionOutcome(int result, const std::vector<double>& block)
 {
     HostRayOutcome outcome;
@@ -216,11 +227,13 @@ void fuzzDiffraction(FuzzedDataProvider& input, std::uint64_t seed)
     if (Verbose)
         std::fprintf(stderr, "UserDiffraction2D %s: %d\n", name.c_str(), result);
     FUZZ_REQUIRE(result == 0 || result == -1, "UserDiffraction2D answers 0 or -1");
+    const bool written = std::memcmp(before.data(), block.data(), block.size() * sizeof(double)) != 0;
     if (result == -1)
-        FUZZ_REQUIRE(std::memcmp(before.data(), block.data(), block.size() * sizeof(double)) == 0,
-                     "a refused or failed block is left untouched");
+        FUZZ_REQUIRE(!written, "a refused or failed block is left untouched");
     else
         requireChangedDoublesFinite(before.data(), block.data(), block.size() * sizeof(double), "block");
+    requireFiniteDirectionIfServed(result == 0 && written, before.data() + DiffractionData::cosine,
+                                   "UserDiffraction2D");
     const double* out = block.data() + DiffractionData::outCosine;
     if (result == 0 && std::memcmp(out, before.data() + DiffractionData::outCosine, 3 * sizeof(double)) != 0)
         requireUnitDirection(out[0], out[1], out[2], "UserDiffraction2D");
@@ -326,6 +339,11 @@ void fuzzUserSurface(FuzzedDataProvider& input, std::uint64_t seed)
         if (inBefore.type == 5 || (inBefore.type == 4 && outBefore.n != 0.0))
             requireUnitDirection(out.l, out.m, out.n, "UserDefinedSurface5");
     }
+    // The paraxial and the real ray read the direction; the other requests
+    // do not.
+    const double direction[3] = {outBefore.l, outBefore.m, outBefore.n};
+    requireFiniteDirectionIfServed(result == 0 && (inBefore.type == 4 || inBefore.type == 5), direction,
+                                   "UserDefinedSurface5");
     requireRealRaySameAsTwin(outBefore, inBefore, result, out, in, seed);
 }
 
