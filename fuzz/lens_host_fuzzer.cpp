@@ -9,11 +9,13 @@
 // double the call changed is finite, and a ray it sent on (a diffracted ray,
 // a paraxial or real ray of the user surface) leaves in a direction of unit
 // length. A call that reads the incident direction (the diffraction entry,
-// requests 4 and 5) serves none with a NaN or infinite component. And a
-// second oracle: an incident direction the engine takes as unit (|d|^2 - 1
-// within 1e-9), or one with a -0 component, is traced once more as its
-// exactly unit twin (UnitDirectionTwin.h), with the same random draws; both
-// must be served alike.
+// requests 4 and 5) serves none with a NaN or infinite component. A ray a
+// stochastic surface sends on is flagged reflected exactly when it leaves on
+// the side it came from (ReflectedFlag.h). And a second oracle: an incident
+// direction the engine takes as unit (|d|^2 - 1 within 1e-9), or one with a
+// -0 component, is traced once more as its exactly unit twin
+// (UnitDirectionTwin.h), with the same random draws; both must be served
+// alike.
 //
 // The caches keep every surface until unload, so the values that make a
 // cache key (file, "Stochastic mode", "Test Mode", "Rotate", "Log") come
@@ -42,6 +44,7 @@
 #include "FuzzSupport.h"
 #include "FuzzedValues.h"
 #include "RandomGeneratorTesting.h"
+#include "ReflectedFlag.h"
 #include "UnitDirectionTwin.h"
 #include "diffraction/DiffractionData.h"
 #include "diffraction/DiffractionRequest.h"
@@ -176,11 +179,9 @@ void requireDiffractionSameAsTwin(const std::vector<double>& before, int result,
     std::copy_n(twinDirection, 3, twin.data() + DiffractionData::cosine);
     seedCallingThreadGenerator(seed);
     const int twinResult = quelbrant::runUserDiffraction2D(twin.data());
-    // The grating's normal made unit as the entry makes it (any length,
-    // either sign).
+    // The normal of the grating's frame (any length, either sign).
     std::array<double, 3> normal;
-    std::copy_n(before.data() + DiffractionData::normal, 3, normal.begin());
-    const bool normalKnown = makeUnit(normal);
+    const bool normalKnown = gratingFrameNormal(before.data() + DiffractionData::normal, normal);
     requireSameAsTwin("UserDiffraction2D", direction, twinDirection, diffractionOutcome(result, after),
                       diffractionOutcome(twinResult, twin), normalKnown ? normal.data() : nullptr);
 }
@@ -237,6 +238,7 @@ void fuzzDiffraction(FuzzedDataProvider& input, std::uint64_t seed)
     const double* out = block.data() + DiffractionData::outCosine;
     if (result == 0 && std::memcmp(out, before.data() + DiffractionData::outCosine, 3 * sizeof(double)) != 0)
         requireUnitDirection(out[0], out[1], out[2], "UserDiffraction2D");
+    requireReflectedFlag(before, block, result);
     requireDiffractionSameAsTwin(before, result, block, seed);
 }
 
