@@ -15,7 +15,7 @@
 // direction the engine takes as unit (|d|^2 - 1 within 1e-9), or one with a
 // -0 component, is traced once more as its exactly unit twin
 // (UnitDirectionTwin.h), with the same random draws; both must be served
-// alike.
+// alike, but where a nearest theta node ties (NearestNodeTies.h).
 //
 // The caches keep every surface until unload, so the values that make a
 // cache key (file, "Stochastic mode", "Test Mode", "Rotate", "Log") come
@@ -43,6 +43,7 @@
 
 #include "FuzzSupport.h"
 #include "FuzzedValues.h"
+#include "NearestNodeTies.h"
 #include "RandomGeneratorTesting.h"
 #include "ReflectedFlag.h"
 #include "UnitDirectionTwin.h"
@@ -51,6 +52,7 @@
 #include "geometry/Geometry.h"
 #include "logger.h"
 #include "user-surface/AsphericSurface.h"
+#include "user-surface/SurfaceParamNames.h"
 #include "user-surface/UserDefinedSurface.h"
 #include "user-surface/UserSurfaceRecords.h"
 
@@ -156,6 +158,14 @@ void requireFiniteDirectionIfServed(bool served, const double* direction, const 
     }
 }
 
+// The theta ties of the sample where the host's "No Interpolation" value
+// asks for nearest angle nodes; none where the lookup interpolates.
+const std::vector<double>& tieCosinesIfNearest(double noInterpolation, const std::string& name)
+{
+    static const std::vector<double> none;
+    return asksNearestAngleNodes(noInterpolation) ? thetaTieCosines(name) : none;
+}
+
 HostRayOutcome diffractionOutcome(int result, const std::vector<double>& block)
 {
     HostRayOutcome outcome;
@@ -169,7 +179,7 @@ HostRayOutcome diffractionOutcome(int result, const std::vector<double>& block)
 // The block as it was, traced again with the direction's twin; a
 // stochastic surface draws the same numbers as for the first call.
 void requireDiffractionSameAsTwin(const std::vector<double>& before, int result,
-                                  const std::vector<double>& after, std::uint64_t seed)
+                                  const std::vector<double>& after, std::uint64_t seed, const std::string& name)
 {
     double twinDirection[3];
     const double* direction = before.data() + DiffractionData::cosine;
@@ -182,8 +192,12 @@ void requireDiffractionSameAsTwin(const std::vector<double>& before, int result,
     // The normal of the grating's frame (any length, either sign).
     std::array<double, 3> normal;
     const bool normalKnown = gratingFrameNormal(before.data() + DiffractionData::normal, normal);
+    // "No Interpolation" is the block's parameter 12, read from 14 on.
+    const double* params = before.data() + DiffractionData::paramValues;
+    const double noInterpolation = before[DiffractionData::paramCount] >= 14.0 ? params[12] : 0.0;
     requireSameAsTwin("UserDiffraction2D", direction, twinDirection, diffractionOutcome(result, after),
-                      diffractionOutcome(twinResult, twin), normalKnown ? normal.data() : nullptr);
+                      diffractionOutcome(twinResult, twin), normalKnown ? normal.data() : nullptr,
+                      tieCosinesIfNearest(noInterpolation, name));
 }
 
 void fuzzDiffraction(FuzzedDataProvider& input, std::uint64_t seed)
@@ -239,7 +253,7 @@ void fuzzDiffraction(FuzzedDataProvider& input, std::uint64_t seed)
     if (result == 0 && std::memcmp(out, before.data() + DiffractionData::outCosine, 3 * sizeof(double)) != 0)
         requireUnitDirection(out[0], out[1], out[2], "UserDiffraction2D");
     requireReflectedFlag(before, block, result);
-    requireDiffractionSameAsTwin(before, result, block, seed);
+    requireDiffractionSameAsTwin(before, result, block, seed, name);
 }
 
 // A real ray carries its power in the amplitude of its field; without a
@@ -289,7 +303,8 @@ void requireRealRaySameAsTwin(const UserSurfaceOutput& outBefore, const UserSurf
     requireSameAsTwin("UserDefinedSurface5 request 5", direction, twinDirection,
                       realRayOutcome(result, out, in, inBefore.E),
                       realRayOutcome(twinResult, twinOut, twinIn, inBefore.E),
-                      normalKnown ? normal.data() : nullptr);
+                      normalKnown ? normal.data() : nullptr,
+                      tieCosinesIfNearest(inBefore.param[SurfaceParam::CheckIndex + 3], inBefore.fileName));
 }
 
 void fuzzUserSurface(FuzzedDataProvider& input, std::uint64_t seed)
