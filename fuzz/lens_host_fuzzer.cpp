@@ -8,10 +8,14 @@
 // -1 the block or both records are byte for byte as they were; on 0 every
 // double the call changed is finite, and a ray it sent on (a diffracted ray,
 // a paraxial or real ray of the user surface) leaves in a direction of unit
-// length. And a second oracle: an incident direction the engine takes as unit
-// (|d|^2 - 1 within 1e-9), or one with a -0 component, is traced once more
-// as its exactly unit twin (UnitDirectionTwin.h), with the same random
-// draws; both must be served alike.
+// length. A call that reads the incident direction (the diffraction entry,
+// requests 4 and 5) serves none with a NaN or infinite component. A ray a
+// stochastic surface sends on is flagged reflected exactly when it leaves on
+// the side it came from (ReflectedFlag.h). And a second oracle: an incident
+// direction the engine takes as unit (|d|^2 - 1 within 1e-9), or one with a
+// -0 component, is traced once more as its exactly unit twin
+// (UnitDirectionTwin.h), with the same random draws; both must be served
+// alike, but where a nearest theta node ties (NearestNodeTies.h).
 //
 // The caches keep every surface until unload, so the values that make a
 // cache key (file, "Stochastic mode", "Test Mode", "Rotate", "Log") come
@@ -39,13 +43,16 @@
 
 #include "FuzzSupport.h"
 #include "FuzzedValues.h"
+#include "NearestNodeTies.h"
 #include "RandomGeneratorTesting.h"
+#include "ReflectedFlag.h"
 #include "UnitDirectionTwin.h"
 #include "diffraction/DiffractionData.h"
 #include "diffraction/DiffractionRequest.h"
 #include "geometry/Geometry.h"
 #include "logger.h"
 #include "user-surface/AsphericSurface.h"
+#include "user-surface/SurfaceParamNames.h"
 #include "user-surface/UserDefinedSurface.h"
 #include "user-surface/UserSurfaceRecords.h"
 
@@ -142,6 +149,23 @@ void requireUnitDirection(double x, double y, double z, const char* what)
     }
 }
 
+// A call that served a ray read a direction that names one.
+void requireFiniteDirectionIfServed(bool served, const double* direction, const char* what)
+{
+    if (served && !(std::isfinite(direction[0]) && std::isfinite(direction[1]) && std::isfinite(direction[2]))) {
+        std::fprintf(stderr, "%s: direction (%g, %g, %g) served\n", what, direction[0], direction[1], direction[2]);
+        FUZZ_REQUIRE(false, "a direction with a NaN or infinite component is never served");
+    }
+}
+
+// The theta ties of the sample where the host's "No Interpolation" value
+// asks for nearest angle nodes; none where the lookup interpolates.
+const std::vector<double>& tieCosinesIfNearest(double noInterpolation, const std::string& name)
+{
+    static const std::vector<double> none;
+    return asksNearestAngleNodes(noInterpolation) ? thetaTieCosines(name) : none;
+}
+
 HostRayOutcome diffractionOutcome(int result, const std::vector<double>& block)
 {
     HostRayOutcome outcome;
@@ -155,7 +179,7 @@ HostRayOutcome diffractionOutcome(int result, const std::vector<double>& block)
 // The block as it was, traced again with the direction's twin; a
 // stochastic surface draws the same numbers as for the first call.
 void requireDiffractionSameAsTwin(const std::vector<double>& before, int result,
-                                  const std::vector<double>& after, std::uint64_t seed)
+                                  const std::vector<double>& after, std::uint64_t seed, const std::string& name)
 {
     double twinDirection[3];
     const double* direction = before.data() + DiffractionData::cosine;
@@ -165,13 +189,15 @@ void requireDiffractionSameAsTwin(const std::vector<double>& before, int result,
     std::copy_n(twinDirection, 3, twin.data() + DiffractionData::cosine);
     seedCallingThreadGenerator(seed);
     const int twinResult = quelbrant::runUserDiffraction2D(twin.data());
-    // The grating's normal made unit as the entry makes it (any length,
-    // either sign).
+    // The normal of the grating's frame (any length, either sign).
     std::array<double, 3> normal;
-    std::copy_n(before.data() + DiffractionData::normal, 3, normal.begin());
-    const bool normalKnown = makeUnit(normal);
+    const bool normalKnown = gratingFrameNormal(before.data() + DiffractionData::normal, normal);
+    // "No Interpolation" is the block's parameter 12, read from 14 on.
+    const double* params = before.data() + DiffractionData::paramValues;
+    const double noInterpolation = before[DiffractionData::paramCount] >= 14.0 ? params[12] : 0.0;
     requireSameAsTwin("UserDiffraction2D", direction, twinDirection, diffractionOutcome(result, after),
-                      diffractionOutcome(twinResult, twin), normalKnown ? normal.data() : nullptr);
+                      diffractionOutcome(twinResult, twin), normalKnown ? normal.data() : nullptr,
+                      tieCosinesIfNearest(noInterpolation, name));
 }
 
 void fuzzDiffraction(FuzzedDataProvider& input, std::uint64_t seed)
@@ -216,15 +242,18 @@ void fuzzDiffraction(FuzzedDataProvider& input, std::uint64_t seed)
     if (Verbose)
         std::fprintf(stderr, "UserDiffraction2D %s: %d\n", name.c_str(), result);
     FUZZ_REQUIRE(result == 0 || result == -1, "UserDiffraction2D answers 0 or -1");
+    const bool written = std::memcmp(before.data(), block.data(), block.size() * sizeof(double)) != 0;
     if (result == -1)
-        FUZZ_REQUIRE(std::memcmp(before.data(), block.data(), block.size() * sizeof(double)) == 0,
-                     "a refused or failed block is left untouched");
+        FUZZ_REQUIRE(!written, "a refused or failed block is left untouched");
     else
         requireChangedDoublesFinite(before.data(), block.data(), block.size() * sizeof(double), "block");
+    requireFiniteDirectionIfServed(result == 0 && written, before.data() + DiffractionData::cosine,
+                                   "UserDiffraction2D");
     const double* out = block.data() + DiffractionData::outCosine;
     if (result == 0 && std::memcmp(out, before.data() + DiffractionData::outCosine, 3 * sizeof(double)) != 0)
         requireUnitDirection(out[0], out[1], out[2], "UserDiffraction2D");
-    requireDiffractionSameAsTwin(before, result, block, seed);
+    requireReflectedFlag(before, block, result);
+    requireDiffractionSameAsTwin(before, result, block, seed, name);
 }
 
 // A real ray carries its power in the amplitude of its field; without a
@@ -274,7 +303,8 @@ void requireRealRaySameAsTwin(const UserSurfaceOutput& outBefore, const UserSurf
     requireSameAsTwin("UserDefinedSurface5 request 5", direction, twinDirection,
                       realRayOutcome(result, out, in, inBefore.E),
                       realRayOutcome(twinResult, twinOut, twinIn, inBefore.E),
-                      normalKnown ? normal.data() : nullptr);
+                      normalKnown ? normal.data() : nullptr,
+                      tieCosinesIfNearest(inBefore.param[SurfaceParam::CheckIndex + 3], inBefore.fileName));
 }
 
 void fuzzUserSurface(FuzzedDataProvider& input, std::uint64_t seed)
@@ -326,6 +356,11 @@ void fuzzUserSurface(FuzzedDataProvider& input, std::uint64_t seed)
         if (inBefore.type == 5 || (inBefore.type == 4 && outBefore.n != 0.0))
             requireUnitDirection(out.l, out.m, out.n, "UserDefinedSurface5");
     }
+    // The paraxial and the real ray read the direction; the other requests
+    // do not.
+    const double direction[3] = {outBefore.l, outBefore.m, outBefore.n};
+    requireFiniteDirectionIfServed(result == 0 && (inBefore.type == 4 || inBefore.type == 5), direction,
+                                   "UserDefinedSurface5");
     requireRealRaySameAsTwin(outBefore, inBefore, result, out, in, seed);
 }
 

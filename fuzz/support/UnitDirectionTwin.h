@@ -5,6 +5,8 @@
 // component as +0. The fuzz target traces the input twice, as given and
 // with the direction replaced by its twin, and compares what the host gets.
 
+#include <vector>
+
 namespace quelbrant {
 
 // What one call handed back to the host: its result and the outgoing power
@@ -36,8 +38,13 @@ bool exactlyUnitTwin(const double* direction, const double* incidentField, doubl
 // call and not by the other. Likewise an order at grazing carries no ray,
 // and one near it keeps few digits of its normal part: a ray that meets or
 // leaves the surface (unit normal `normal` at the hit point; null where none
-// is known) within a cosine of 1e-4 of grazing is not compared.
+// is known) within a cosine of 1e-4 of grazing is not compared. Nor is a
+// pair of which either ray meets the surface within rounding (16 eps) of one
+// of tieCosines, the incidence cosines at which a nearest-node lookup of
+// theta ties (empty where the lookup interpolates): the two rays may then
+// read neighbouring nodes.
 void requireSameAsTwin(const char* entry, const double* direction, const double* twin,
-                       const HostRayOutcome& given, const HostRayOutcome& exactlyUnit, const double* normal);
+                       const HostRayOutcome& given, const HostRayOutcome& exactlyUnit, const double* normal,
+                       const std::vector<double>& tieCosines);
 
 }  // namespace quelbrant
