@@ -231,39 +231,44 @@ TEST(GratingOrders, WavelengthDependentThetaGridMatchesTheFixedGrid)
     }
 }
 
-TEST(GratingOrders, RayAlongTheNormalLeavesWithTheSameFieldWhateverTheSignsOfItsZeros)
+TEST(GratingOrders, RayAlongTheNormalLeavesWithTheFieldOfARayAHairOffItWhateverTheSignsOfItsZeros)
 {
-    // Ex 1, Ey 0.5i in the S/P basis of the ray's own direction; X/Y data read
-    // in S/P and in X/Y, without and with a polar grid (hit at -160 degrees).
-    for (int c = 0; c < 4; ++c) {
+    // Ex 1, Ey 0.5i in the S/P basis of each ray's own direction; X/Y data read
+    // in S/P and in X/Y; phi over a whole turn, over a quarter, and a polar
+    // grid hit at -90 degrees (phi every 90 degrees).
+    for (int c = 0; c < 6; ++c) {
         SyntheticGrating g;
         g.value = [](int, bool t, size_t, size_t, size_t, size_t, size_t, size_t o, size_t i) {
             return Complex(0.2 + 0.4 * (o == i) + 0.1 * t, 0.3 * o - 0.1 * i);
         };
-        if (c > 1) {
+        if (c / 2 == 1) {
             g.positionKind = "RAD_POL";
             g.first = {0.0, 0.01};
             g.second = {-180.0, 180.0};
             g.indexMapRows = {{1, 2}, {3, 4}};
             g.K1PerPosition = g.K2PerPosition = std::vector<std::array<double, 2>>(4, {0.0, 0.0});
         }
+        g.phi = c / 2 == 2 ? std::vector<double>{0.0, 90.0} : std::vector<double>{0.0, 90.0, 180.0, 270.0, 360.0};
         nlohmann::json doc = g.toJson();
         doc["polarization_data_basis"] = 2;
         doc["polarization_interpolation_basis"] = 2 + c % 2;
         std::unique_ptr<GratingSurface> surface = loadFile(writeTemporaryFile("signed-zeros.json", doc));
-        Complex plusZero[3];
-        for (int row = 0; row < 16; ++row) {  // signs of the zeros, side, family
-            TestRay ray;
-            const double* d = ray.direction;
-            ray.towards(row & 1 ? -0.0 : 0.0, row & 2 ? -0.0 : 0.0, row & 4 ? -1.0 : 1.0).at(-4.7, -1.7);
-            Complex es, ep, E[3];
-            convertXYZtoSPfromUnitVector(1.0, Complex(0.0, 0.5), 0.0, es, ep, d[0], d[1], d[2]);
-            ASSERT_NE(trace(*surface, ray.field(es, ep), {}, row & 8, !(row & 8)), 0) << c << " " << row;
-            convertSPtoXYZfromUnitVector(ray.es(), ray.ep(), E[0], E[1], E[2], d[0], d[1], d[2]);
-            for (int k = 0; k < 3; ++k) {
-                if ((row & 3) == 0)
-                    plusZero[k] = E[k];
-                EXPECT_LT(std::abs(E[k] - plusZero[k]), 1e-12) << c << " " << row << " " << k;
+        for (int family = 0; family < 4; ++family) {  // side, and R or T
+            Complex offNormal[3];
+            for (int zeros = -1; zeros < 4; ++zeros) {  // -1: the ray 1e-9 off the normal
+                TestRay ray;
+                const double* d = ray.direction;
+                const double x = zeros < 0 ? 1e-9 : (zeros & 1 ? -0.0 : 0.0);
+                ray.towards(x, zeros > 1 ? -0.0 : 0.0, family & 1 ? -1.0 : 1.0).at(0.0, -5.0);
+                Complex es, ep, E[3];
+                convertXYZtoSPfromUnitVector(1.0, Complex(0.0, 0.5), 0.0, es, ep, d[0], d[1], d[2]);
+                ASSERT_NE(trace(*surface, ray.field(es, ep), {}, family & 2, !(family & 2)), 0) << c << family;
+                convertSPtoXYZfromUnitVector(ray.es(), ray.ep(), E[0], E[1], E[2], d[0], d[1], d[2]);
+                for (int k = 0; k < 3; ++k) {
+                    if (zeros < 0)
+                        offNormal[k] = E[k];
+                    EXPECT_LT(std::abs(E[k] - offNormal[k]), 1e-8) << c << " " << family << " " << zeros << " " << k;
+                }
             }
         }
     }

@@ -77,4 +77,14 @@ void convertXYZtoSPfromUnitVector(const std::complex<double>& Ex, const std::com
     convertXYZtoSP(Ex, Ey, Ez, Es, Ep, uz, std::cos(phi), std::sin(phi));
 }
 
+void turnNormalBasis(std::complex<double>& Es, std::complex<double>& Ep, double zSign, double turn)
+{
+    // s = (sin phi, -cos phi, 0) and p = uz (cos phi, sin phi, 0).
+    const double c = std::cos(turn);
+    const double s = zSign < 0.0 ? -std::sin(turn) : std::sin(turn);
+    const std::complex<double> es = c * Es + s * Ep;
+    Ep = c * Ep - s * Es;
+    Es = es;
+}
+
 }  // namespace quelbrant

@@ -52,4 +52,10 @@ void convertXYZtoSPfromUnitVector(const std::complex<double>& Ex, const std::com
                                   const std::complex<double>& Ez, std::complex<double>& Es,
                                   std::complex<double>& Ep, double ux, double uy, double uz);
 
+// In place: the S and P amplitudes of a field along the normal (uz of sign
+// zSign, ux = uy = 0), taken from the basis of one azimuth to the basis of
+// the azimuth `turn` radians further round. Such a direction names no
+// azimuth of its own, so each frame may hold its field in another basis.
+void turnNormalBasis(std::complex<double>& Es, std::complex<double>& Ep, double zSign, double turn);
+
 }  // namespace quelbrant

@@ -106,26 +106,14 @@ PropagatingOrderList& constructAllOrders(const OrderFamilyInputs& family, Propag
     if (!matchesLists(RT, n, m))
         throw std::out_of_range("constructAllOrders: table does not match the order lists");
 
-    // A ray along the normal names the azimuth of its S/P basis by the
-    // signs of its zero in-plane components (atan2(-0, -0) is -pi). An
-    // order leaving along the normal keeps them, as the tables' conversion
-    // gives it the incident azimuth: the +0 of a zero lattice term would
-    // make -0 + 0 = +0 and turn the order's S/P basis over.
-    const bool alongNormal = family.kInx == 0.0 && family.kIny == 0.0;
     const size_t componentStride = n.size() * m.size();
     for (int j = mFirst; j <= mLast; ++j) {
         const double mOrder = static_cast<double>(m[static_cast<size_t>(j)]);
         for (int i = nFirst; i <= nLast; ++i) {
             const double nOrder = static_cast<double>(n[static_cast<size_t>(i)]);
             // Grating equation for the in-plane wave vector of order (n, m).
-            double kx = K2x * mOrder + (K1x * nOrder + family.kInx);
-            double ky = K2y * mOrder + (K1y * nOrder + family.kIny);
-            if (alongNormal && kx == 0.0 && ky == 0.0) {
-                kx = family.kInx;
-                ky = family.kIny;
-            }
-            const double ux = kx / kMaterial;
-            const double uy = ky / kMaterial;
+            const double ux = (K2x * mOrder + (K1x * nOrder + family.kInx)) / kMaterial;
+            const double uy = (K2y * mOrder + (K1y * nOrder + family.kIny)) / kMaterial;
             const double u2 = ux * ux + uy * uy;
             // Evanescent and grazing orders (and NaN directions) carry no ray.
             if (!(u2 < 1.0))

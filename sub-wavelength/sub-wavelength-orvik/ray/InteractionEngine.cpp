@@ -48,6 +48,14 @@ std::string scanParameterFault(const GridPosition& scan)
     return std::string();
 }
 
+void negateField(RayState& ray)
+{
+    ray.esr = -ray.esr;
+    ray.esi = -ray.esi;
+    ray.epr = -ray.epr;
+    ray.epi = -ray.epi;
+}
+
 // One ray on one surface. Reads the surface only; all working storage is
 // the calling thread's scratch.
 class RayInteraction {
@@ -75,6 +83,9 @@ public:
 private:
     bool readsHitPoint() const;
     void readRay();
+    void takeNormalIncidenceAtAzimuthZero();
+    void turnFieldAlongNormal(double turn);
+    void takeNormalOrderIntoHostBasis();
     void chooseSide();
     bool locateOnPositionGrid();
     void prepareIncidence();
@@ -114,6 +125,11 @@ private:
     // position grid; undone on every exit that writes a ray.
     bool mRotated = false;
     double mRotation = 0.0;
+    // A ray along the normal, whose S/P basis the signs of its zeros name;
+    // turned over: traced as the +0 ray (see takeNormalIncidenceAtAzimuthZero).
+    bool mAlongNormal = false;
+    bool mBasisTurnedOver = false;
+    double mIncidentZeros[2] = {0.0, 0.0};
     RayWaveNumbers mK;
     AngleCoordinates mAngles;
     std::complex<double> mESIn, mEPIn;  // incident field in the tables' basis
@@ -135,8 +151,53 @@ void RayInteraction::readRay()
     if (!fault.empty())
         throw addErrorMessage(fault, false);
     normaliseDirection(mRay.direction);
+    takeNormalIncidenceAtAzimuthZero();
     if (mHostMode)
         mHost = readHostRayParameters(mParams);
+}
+
+// Along the normal the signs of the zeros name the azimuth of the field's
+// S/P basis: x = -0 puts it at +-pi, where s and p are those of azimuth 0
+// negated. Such a ray is traced as the +0 ray, its field taken into that
+// ray's basis, so that it reads the tables where the +0 ray does (a phi axis
+// need not reach 180 degrees); an order leaving along the normal gets the
+// host's zeros and their basis back when it is written.
+void RayInteraction::takeNormalIncidenceAtAzimuthZero()
+{
+    double* d = mRay.direction;
+    mAlongNormal = d[0] == 0.0 && d[1] == 0.0;
+    if (!mAlongNormal || !std::signbit(d[0]))
+        return;
+    mBasisTurnedOver = true;
+    mIncidentZeros[0] = d[0];
+    mIncidentZeros[1] = d[1];
+    d[0] = d[1] = 0.0;
+    negateField(mRay);
+}
+
+void RayInteraction::turnFieldAlongNormal(double turn)
+{
+    std::complex<double> es(mRay.esr, mRay.esi);
+    std::complex<double> ep(mRay.epr, mRay.epi);
+    turnNormalBasis(es, ep, mRay.direction[2], turn);
+    mRay.esr = es.real();
+    mRay.esi = es.imag();
+    mRay.epr = ep.real();
+    mRay.epi = ep.imag();
+}
+
+// An order leaving along the normal carries its field in the basis of the
+// frame it was built in: out of a polar grid's frame, and into the basis the
+// host's own zeros name.
+void RayInteraction::takeNormalOrderIntoHostBasis()
+{
+    if (mRotated)
+        turnFieldAlongNormal(-mRotation);
+    if (mBasisTurnedOver) {
+        negateField(mRay);
+        mRay.direction[0] = mIncidentZeros[0];
+        mRay.direction[1] = mIncidentZeros[1];
+    }
 }
 
 // Side first by direction, then (unless the file says the direction
@@ -185,6 +246,10 @@ bool RayInteraction::locateOnPositionGrid()
         rotateRay(mRay.direction, mPosition.second);
         mRotated = true;
         mRotation = mPosition.second;
+        // A direction along the normal stays as it is, so its field is
+        // turned instead: the frame's azimuth 0 is the hit point's angle.
+        if (mAlongNormal)
+            turnFieldAlongNormal(mRotation);
     }
     return true;
 }
@@ -474,6 +539,8 @@ void RayInteraction::commit()
 {
     if (mRotated)
         rotateRay(mRay.direction, -mRotation);
+    if (mRay.direction[0] == 0.0 && mRay.direction[1] == 0.0)
+        takeNormalOrderIntoHostBasis();
     // Input values that are finite but far beyond any physical range (an
     // index of 1e308, a wavelength of 1e-300 nm) can overflow on the way;
     // the host never receives such a ray.
