@@ -6,6 +6,7 @@
 #include <condition_variable>
 #include <mutex>
 #include <random>
+#include <new>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -91,11 +92,18 @@ TraceRun traceRays(const PluginExports& plugin, const TraceSetup& setup,
 {
     using Clock = std::chrono::steady_clock;
     const unsigned threads = std::max(1u, setup.threads);
-    std::vector<RayTally> tallies(threads);
+    std::vector<RayTally> tallies;
+    std::vector<std::thread> workers;
+    try {
+        tallies.resize(threads);
+        workers.reserve(threads);
+    } catch (const std::bad_alloc&) {
+        throw std::runtime_error("cannot keep the tallies of " + std::to_string(threads) +
+                                 " tracing threads (out of memory); try fewer --threads");
+    }
     SharedState shared;
 
     const Clock::time_point start = Clock::now();
-    std::vector<std::thread> workers;
     for (unsigned t = 0; t < threads; ++t) {
         // Shares differ by at most one ray.
         auto boundary = [&](std::uint64_t k) {

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
+#include <stdexcept>
 #include <string>
 
 namespace {
@@ -15,6 +16,54 @@ const char* const BasisKey = "polarization_interpolation_basis";
 const char* const ThetaKey = "polarization_interpolate_over_theta_ux_kx";
 const char* const PhiKey = "polarization_interpolate_over_phi_uy_ky";
 const char* const WavelengthKey = "polarization_interpolate_over_wavelength";
+
+// The settings are values at the top level of the document: the tables
+// below it are read past without being kept, so a large file costs no second
+// copy. An object or array at the top level is kept empty.
+struct TopLevelValues : nlohmann::json_sax<json> {
+    json root = json::object();
+    std::string lastKey;
+    int depth = 0;
+
+    bool keep(json value)
+    {
+        if (depth == 1)
+            root[lastKey] = std::move(value);
+        return true;
+    }
+    bool enter(json empty)
+    {
+        keep(std::move(empty));
+        ++depth;
+        return true;
+    }
+    bool leave()
+    {
+        --depth;
+        return true;
+    }
+    bool null() override { return keep(nullptr); }
+    bool boolean(bool value) override { return keep(value); }
+    bool number_integer(number_integer_t value) override { return keep(value); }
+    bool number_unsigned(number_unsigned_t value) override { return keep(value); }
+    bool number_float(number_float_t value, const string_t&) override { return keep(value); }
+    bool string(string_t& value) override { return keep(value); }
+    bool binary(binary_t&) override { return true; }
+    bool start_object(std::size_t) override { return enter(json::object()); }
+    bool end_object() override { return leave(); }
+    bool start_array(std::size_t) override { return enter(json::array()); }
+    bool end_array() override { return leave(); }
+    bool key(string_t& value) override
+    {
+        if (depth == 1)
+            lastKey = value;
+        return true;
+    }
+    bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception& e) override
+    {
+        throw std::runtime_error(e.what());
+    }
+};
 
 // The value the loader reads for key, or null where it takes the default:
 // a JSON number, for a flag also true or false; any other value but an
@@ -51,7 +100,9 @@ TableSettings readTableSettings(const std::string& pathUtf8)
         // Read as the library reads it: one JSON value, any text after it
         // left unread.
         std::ifstream file(std::filesystem::u8path(pathUtf8), std::ios::binary);
-        file >> root;
+        TopLevelValues values;
+        json::sax_parse(file, &values, json::input_format_t::json, false);
+        root = std::move(values.root);
     } catch (const std::exception& e) {
         settings.unknownReason = std::string("the file cannot be read again (") + e.what() + ")";
         return settings;

@@ -13,8 +13,9 @@
 struct TableSettings {
     std::string unknownReason;   // empty when every setting could be read
     int interpolationBasis = 2;  // "polarization_interpolation_basis": 1 automatic, 2 S/P, 3 X/Y
-    // The switches the four "polarization_interpolate_over_..." flags make:
-    // either angle flag false takes the nearest node along both angle axes.
+    // The switches the angle and wavelength "polarization_interpolate_over_..."
+    // flags make: either angle flag false takes the nearest node along both
+    // angle axes.
     bool nearestAngleNodes = false;
     bool nearestWavelengthNode = false;
     bool known() const { return unknownReason.empty(); }

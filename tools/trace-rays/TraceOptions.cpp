@@ -44,7 +44,7 @@ std::uint64_t parseCount(const std::string& option, const std::string& text, std
 std::string libraryPathFrom(const std::string& text)
 {
     const std::filesystem::path path = std::filesystem::u8path(text);
-    if (path.has_parent_path() || path.has_root_path())
+    if (text.empty() || path.has_parent_path() || path.has_root_path())
         return text;
     return std::filesystem::absolute(path).u8string();
 }

@@ -117,8 +117,13 @@ int run(const TraceOptions& options)
 
     // The expectation, for the lens-design host's entry points also the
     // orders its user-defined surface is asked for. The basis the tables
-    // are held in and the interpolation switches come from the file.
-    const TableSettings settings = readTableSettings(options.gratingPath);
+    // are held in and the interpolation switches come from the file; the
+    // lens-design host's entry points load it in host mode, where the
+    // switches are the host's "No Interpolation" parameter, which the rays
+    // leave at 0: interpolation along every axis.
+    TableSettings settings = readTableSettings(options.gratingPath);
+    if (options.entry != HostEntry::Bsdf)
+        settings.nearestAngleNodes = settings.nearestWavelengthNode = false;
     const IncidentLight light{setup.direction,
                               setup.wavelengthNm,
                               setup.n1,
