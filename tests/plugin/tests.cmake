@@ -88,10 +88,12 @@ add_test(NAME core_sees_no_plugin_header
 # The lens-design host's entry points (Windows build): the same table, the
 # rays sent through UserDiffraction2D and through UserDefinedSurface5 (whose
 # data folder trace-rays sets in the Wine prefix's registry first).
+# The host's own interpolation switch, not the file's, rules its entry points.
 if(WIN32)
   quelbrant_trace_rays_test(trace_rays_entry_diffraction2d
-    "--entry|diffraction2d|--file|${PROJECT_SOURCE_DIR}/data/grating-1d.json|--rays|20000|--threads|4|--check|5" 0
-    "entry: UserDiffraction2D|check passed|rays per second|every order shows 1")
+    "--entry|diffraction2d|--file|${PROJECT_SOURCE_DIR}/data/grating-1d.json|--theta|33|--rays|20000|--threads|4|--check|5"
+    0 "entry: UserDiffraction2D|check passed|rays per second|every order shows 1"
+    "polarization_interpolate_over_theta_ux_kx|false")
   quelbrant_trace_rays_test(trace_rays_entry_user_surface
     "--entry|user-surface|--data-root|${CMAKE_BINARY_DIR}/lens-design-data|--file|${PROJECT_SOURCE_DIR}/data/grating-1d.json|--rays|20000|--threads|4|--check|5"
     0 "entry: UserDefinedSurface5|reflected   \\(1, 0\\)|check passed|rays per second|every order shows 1")
