@@ -183,7 +183,9 @@ void requireDiffractionSameAsTwin(const std::vector<double>& before, int result,
 {
     double twinDirection[3];
     const double* direction = before.data() + DiffractionData::cosine;
-    if (!exactlyUnitTwin(direction, before.data() + DiffractionData::field, twinDirection))
+    if (!ordinaryMagnitudes(before[DiffractionData::approachIndex], before[DiffractionData::exitIndex],
+                            before[DiffractionData::wavelength]) ||
+        !exactlyUnitTwin(direction, before.data() + DiffractionData::field, twinDirection))
         return;
     std::vector<double> twin = before;
     std::copy_n(twinDirection, 3, twin.data() + DiffractionData::cosine);
@@ -280,7 +282,9 @@ void requireRealRaySameAsTwin(const UserSurfaceOutput& outBefore, const UserSurf
 {
     const double direction[3] = {outBefore.l, outBefore.m, outBefore.n};
     double twinDirection[3];
-    if (inBefore.type != 5 || !exactlyUnitTwin(direction, inBefore.E, twinDirection))
+    if (inBefore.type != 5 ||
+        !ordinaryMagnitudes(inBefore.approachIndex, inBefore.exitIndex, inBefore.wavelength) ||
+        !exactlyUnitTwin(direction, inBefore.E, twinDirection))
         return;
     UserSurfaceOutput twinOut = outBefore;
     UserSurfaceInput twinIn = inBefore;

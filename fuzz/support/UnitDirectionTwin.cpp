@@ -112,6 +112,14 @@ double fieldPower(const double* field)
     return power;
 }
 
+bool ordinaryMagnitudes(double n1, double n2, double wavelength)
+{
+    for (double value : {n1, n2, wavelength})
+        if (!(std::abs(value) >= 1e-150 && std::abs(value) <= 1e150))
+            return false;
+    return true;
+}
+
 bool exactlyUnitTwin(const double* direction, const double* incidentField, double* twin)
 {
     const double squares =

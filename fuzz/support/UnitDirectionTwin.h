@@ -30,6 +30,13 @@ double fieldPower(const double* field);
 // the smallest doubles that ratios formed from it lose their digits.
 bool exactlyUnitTwin(const double* direction, const double* incidentField, double* twin);
 
+// True when both indices and the wavelength lie within 1e-150 to 1e150,
+// where products of two of them, or of one with a cosine, stay finite. Beyond
+// that the host gets no ray or a refusal, whichever the overflow of one ulp
+// decides (an index of 1e308 and a z cosine of 1 + 2^-52), so no twin is
+// compared.
+bool ordinaryMagnitudes(double n1, double n2, double wavelength);
+
 // Aborts (a fuzz finding) unless both calls passed on the same power within
 // 1e-6 and, where that power is not 0, gave the same result, direction
 // within 1e-6 and field within 1e-6 (relative where larger than 1). A

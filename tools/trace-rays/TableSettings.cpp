@@ -69,13 +69,13 @@ struct TopLevelValues : nlohmann::json_sax<json> {
 // a JSON number, for a flag also true or false; any other value but an
 // object gives the default. An object is read as a one-element matrix,
 // which is not restated here: it leaves the settings unknown.
-const json* settingOf(const json& root, const char* key, bool flag, TableSettings& settings)
+const json* settingOf(const json& root, const char* key, bool flag, std::string& unknownReason)
 {
     const auto it = root.find(key);
     if (it == root.end() || !(it->is_number() || it->is_object() || (flag && it->is_boolean())))
         return nullptr;
     if (it->is_object()) {
-        settings.unknownReason = std::string(key) + " is a matrix object, which trace-rays does not read";
+        unknownReason = std::string(key) + " is a matrix object, which trace-rays does not read";
         return nullptr;
     }
     return &*it;
@@ -84,7 +84,7 @@ const json* settingOf(const json& root, const char* key, bool flag, TableSetting
 // getbool: true and false as they stand, a number by whether it is 0.
 bool flagOf(const json& root, const char* key, TableSettings& settings)
 {
-    const json* value = settingOf(root, key, true, settings);
+    const json* value = settingOf(root, key, true, settings.switchesUnknownReason);
     if (value == nullptr)
         return true;
     return value->is_boolean() ? value->get<bool>() : value->get<double>() != 0.0;
@@ -109,7 +109,7 @@ TableSettings readTableSettings(const std::string& pathUtf8)
     }
     // getint: the number rounded, halves away from zero (the loader refuses
     // a file whose value is then not 1, 2 or 3).
-    if (const json* basis = settingOf(root, BasisKey, false, settings))
+    if (const json* basis = settingOf(root, BasisKey, false, settings.unknownReason))
         settings.interpolationBasis = static_cast<int>(std::round(basis->get<double>()));
     const bool theta = flagOf(root, ThetaKey, settings);
     const bool phi = flagOf(root, PhiKey, settings);

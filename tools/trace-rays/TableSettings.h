@@ -11,14 +11,23 @@
 #include "dirtyGratingWrapper.h"
 
 struct TableSettings {
-    std::string unknownReason;   // empty when every setting could be read
+    std::string unknownReason;          // empty when the file and its basis could be read
+    std::string switchesUnknownReason;  // empty when the interpolation switches could be read
     int interpolationBasis = 2;  // "polarization_interpolation_basis": 1 automatic, 2 S/P, 3 X/Y
     // The switches the angle and wavelength "polarization_interpolate_over_..."
     // flags make: either angle flag false takes the nearest node along both
     // angle axes.
     bool nearestAngleNodes = false;
     bool nearestWavelengthNode = false;
-    bool known() const { return unknownReason.empty(); }
+    bool known() const { return unknownReason.empty() && switchesUnknownReason.empty(); }
+    const std::string& reason() const { return unknownReason.empty() ? switchesUnknownReason : unknownReason; }
+    // Host mode (the lens-design entry points) reads the host's switch, which
+    // trace-rays leaves at 0, instead of the file's: every axis interpolated.
+    void takeHostSwitches()
+    {
+        nearestAngleNodes = nearestWavelengthNode = false;
+        switchesUnknownReason.clear();
+    }
 };
 
 // The settings of the grating file at pathUtf8 (one that the library loaded).

@@ -43,8 +43,10 @@ std::uint64_t parseCount(const std::string& option, const std::string& text, std
 // Made absolute rather than given a "./", which Windows may still search for.
 std::string libraryPathFrom(const std::string& text)
 {
+    if (text.empty())
+        throw std::invalid_argument("--library expects a path, not an empty name");
     const std::filesystem::path path = std::filesystem::u8path(text);
-    if (text.empty() || path.has_parent_path() || path.has_root_path())
+    if (path.has_parent_path() || path.has_root_path())
         return text;
     return std::filesystem::absolute(path).u8string();
 }

@@ -117,13 +117,11 @@ int run(const TraceOptions& options)
 
     // The expectation, for the lens-design host's entry points also the
     // orders its user-defined surface is asked for. The basis the tables
-    // are held in and the interpolation switches come from the file; the
-    // lens-design host's entry points load it in host mode, where the
-    // switches are the host's "No Interpolation" parameter, which the rays
-    // leave at 0: interpolation along every axis.
+    // are held in and the interpolation switches come from the file, but for
+    // the lens-design host's entry points, which load it in host mode.
     TableSettings settings = readTableSettings(options.gratingPath);
     if (options.entry != HostEntry::Bsdf)
-        settings.nearestAngleNodes = settings.nearestWavelengthNode = false;
+        settings.takeHostSwitches();
     const IncidentLight light{setup.direction,
                               setup.wavelengthNm,
                               setup.n1,
@@ -137,7 +135,7 @@ int run(const TraceOptions& options)
     ExpectedOutcome expected = expectedOutcome(view, light);
     if (!settings.known()) {
         expected = ExpectedOutcome{};
-        expected.unknownReason = settings.unknownReason;
+        expected.unknownReason = settings.reason();
     }
     std::unique_ptr<LensDesignLibrary> lensDesign;
     if (options.entry != HostEntry::Bsdf) {
