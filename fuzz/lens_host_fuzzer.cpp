@@ -152,7 +152,7 @@ void requireUnitDirection(double x, double y, double z, const char* what)
 // A call that served a ray read a direction that names one.
 void requireFiniteDirectionIfServed(bool served, const double* direction, const char* what)
 {
-    if (served && !(std::isfinite(direction[0]) && std::isfinite(direction[1]) && std::isfinite(direction[2]))) {
+    if (served && !allFinite({direction[0], direction[1], direction[2]})) {
         std::fprintf(stderr, "%s: direction (%g, %g, %g) served\n", what, direction[0], direction[1], direction[2]);
         FUZZ_REQUIRE(false, "a direction with a NaN or infinite component is never served");
     }

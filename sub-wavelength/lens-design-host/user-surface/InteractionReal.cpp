@@ -50,11 +50,6 @@ double norm(const Field3& field)
     return std::norm(field[0]) + std::norm(field[1]) + std::norm(field[2]);
 }
 
-bool isFinite(const Vector3& v)
-{
-    return std::isfinite(v[0]) && std::isfinite(v[1]) && std::isfinite(v[2]);
-}
-
 bool isFinite(const Field3& v)
 {
     for (const auto& component : v) {
@@ -139,7 +134,7 @@ void interactionReal(GratingSurface& surface, HostRay& ray)
     // 2. Ray. A direction that names none is refused before anything reads
     // it: a plane's hit point does not depend on it.
     const Vector3 d = ray.cosine();
-    if (!isFinite(d))
+    if (!allFinite(d))
         throw logHostFailureDebug(L"Ray missed.");
     const UserSurfaceInput& in = ray.in();
     const double c = in.curvature;
@@ -160,7 +155,7 @@ void interactionReal(GratingSurface& surface, HostRay& ray)
     SurfaceIntersection hit{ray.position(), 0.0, 0};
     Vector3 normal = {0.0, 0.0, -1.0};
     if (isPlane) {
-        if (!isFinite(hit.position))
+        if (!allFinite(hit.position))
             throw logHostFailureDebug(L"Ray missed.");
     } else {
         hit = intersectSurface(hit.position, d, shape);
@@ -260,7 +255,7 @@ void interactionReal(GratingSurface& surface, HostRay& ray)
 
     // 13. Write-back, only of finite values: the host's records never see a
     // NaN, and a failure leaves them as they were.
-    if (!isFinite(hostDirection) || !isFinite(hostOutE) || !isFinite(hit.position) || !std::isfinite(hit.path))
+    if (!allFinite(hostDirection) || !isFinite(hostOutE) || !allFinite(hit.position) || !std::isfinite(hit.path))
         throw logHostFailureDebug(L"Cannot diffract rays.");
     ray.writeBack(hit.position, hostDirection, hostOutE, hit.path, 1.0);
     if (verbose)

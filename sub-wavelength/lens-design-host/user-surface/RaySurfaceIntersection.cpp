@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "cache/HostLog.h"
+#include "geometry/Geometry.h"
 
 namespace quelbrant {
 
@@ -10,11 +11,6 @@ namespace {
 
 constexpr double convergedStep = 1e-10;
 constexpr int maxStepsBeforeGivingUp = 1000;
-
-bool isFinite(const Vector3& v)
-{
-    return std::isfinite(v[0]) && std::isfinite(v[1]) && std::isfinite(v[2]);
-}
 
 }  // namespace
 
@@ -24,7 +20,7 @@ SurfaceIntersection intersectSurface(const Vector3& start, const Vector3& direct
     // would end the loop as if it had converged: both are misses here, found
     // before the host's records are touched.
     const double dz = direction[2];
-    if (dz == 0.0 || !isFinite(direction) || !isFinite(start))
+    if (dz == 0.0 || !allFinite(direction) || !allFinite(start))
         throw logHostFailureDebug(L"Ray missed.");
     SurfaceIntersection hit{start, 0.0, 0};
     Vector3& p = hit.position;
@@ -37,7 +33,7 @@ SurfaceIntersection intersectSurface(const Vector3& start, const Vector3& direct
         for (int i = 0; i < 3; ++i)
             p[i] += direction[i] * t;
         hit.path += t;
-        if (!std::isfinite(t) || !isFinite(p) || !std::isfinite(hit.path))
+        if (!std::isfinite(t) || !allFinite(p) || !std::isfinite(hit.path))
             throw logHostFailureDebug(L"Ray missed.");
         if (hit.steps > maxStepsBeforeGivingUp)
             throw logHostFailureDebug(L"Cannot converge when finding ray-surface interception.");
