@@ -106,7 +106,8 @@ void CachedSurface::interaction(double* d) const
     }
     // Checked before any request is answered: a direction that names none
     // fails every call, also one a stochastic surface answers with no ray.
-    if (!allFinite(std::array<double, 3>{d[D::cosine], d[D::cosine + 1], d[D::cosine + 2]})) {
+    std::array<double, 3> dir{d[D::cosine], d[D::cosine + 1], d[D::cosine + 2]};
+    if (!allFinite(dir)) {
         LogDebug("Taldo interaction() the ray direction is not finite.");
         throw -1;
     }
@@ -129,7 +130,6 @@ void CachedSurface::interaction(double* d) const
     const bool tilted = std::abs(std::abs(normal[2]) - 1.0) > untiltedTolerance;
     const bool rotated = rotationDegrees != 0.0;
     const double* f = d + D::field;
-    std::array<double, 3> dir{d[D::cosine], d[D::cosine + 1], d[D::cosine + 2]};
     std::array<Complex, 3> field{Complex(f[0], f[1]), Complex(f[2], f[3]), Complex(f[4], f[5])};
     Matrix frame{};
     if (tilted) {
