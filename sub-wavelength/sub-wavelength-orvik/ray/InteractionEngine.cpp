@@ -48,6 +48,12 @@ std::string scanParameterFault(const GridPosition& scan)
     return std::string();
 }
 
+// x = y = 0, either sign: no azimuth of its own.
+bool isAlongNormal(const double* direction)
+{
+    return direction[0] == 0.0 && direction[1] == 0.0;
+}
+
 void negateField(RayState& ray)
 {
     ray.esr = -ray.esr;
@@ -125,9 +131,8 @@ private:
     // position grid; undone on every exit that writes a ray.
     bool mRotated = false;
     double mRotation = 0.0;
-    // A ray along the normal, whose S/P basis the signs of its zeros name;
-    // turned over: traced as the +0 ray (see takeNormalIncidenceAtAzimuthZero).
-    bool mAlongNormal = false;
+    // A ray along the normal whose S/P basis the signs of its zeros turn
+    // over, traced as the +0 ray (see takeNormalIncidenceAtAzimuthZero).
     bool mBasisTurnedOver = false;
     double mIncidentZeros[2] = {0.0, 0.0};
     RayWaveNumbers mK;
@@ -165,8 +170,7 @@ void RayInteraction::readRay()
 void RayInteraction::takeNormalIncidenceAtAzimuthZero()
 {
     double* d = mRay.direction;
-    mAlongNormal = d[0] == 0.0 && d[1] == 0.0;
-    if (!mAlongNormal || !std::signbit(d[0]))
+    if (!isAlongNormal(d) || !std::signbit(d[0]))
         return;
     mBasisTurnedOver = true;
     mIncidentZeros[0] = d[0];
@@ -248,7 +252,7 @@ bool RayInteraction::locateOnPositionGrid()
         mRotation = mPosition.second;
         // A direction along the normal stays as it is, so its field is
         // turned instead: the frame's azimuth 0 is the hit point's angle.
-        if (mAlongNormal)
+        if (isAlongNormal(mRay.direction))
             turnFieldAlongNormal(mRotation);
     }
     return true;
@@ -539,7 +543,7 @@ void RayInteraction::commit()
 {
     if (mRotated)
         rotateRay(mRay.direction, -mRotation);
-    if (mRay.direction[0] == 0.0 && mRay.direction[1] == 0.0)
+    if (isAlongNormal(mRay.direction))
         takeNormalOrderIntoHostBasis();
     // Input values that are finite but far beyond any physical range (an
     // index of 1e308, a wavelength of 1e-300 nm) can overflow on the way;
